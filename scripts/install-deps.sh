@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs everything Ravlin's build, the program itself and its tests need, from Debian's
+# packages. Safe to run again: when every package is present it does nothing.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  libxcb1-dev libxcb-xfixes0-dev libxcb-shape0-dev libxcb-shm0-dev libxcb-keysyms1-dev
+  libxcb-composite0-dev libx11-xcb-dev
+  libtinyxml2-dev libgif-dev
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  librsvg2-bin
+  # run time
+  fonts-liberation2 fonts-dejavu-core
+  qt6-qpa-plugins libqt6svg6
+  gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
+  gstreamer1.0-plugins-base-apps gstreamer1.0-pulseaudio
+  # tests: virtual display, compositor, window manager, input, clipboard, pixels, sound, media
+  xvfb xauth x11-utils x11-xserver-utils xcompmgr picom openbox xdotool xclip
+  imagemagick pulseaudio pulseaudio-utils ffmpeg procps psmisc
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+APT=(-o DPkg::Lock::Timeout=600 -y -q)
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get "${APT[@]}" update
+$SUDO apt-get "${APT[@]}" install --no-install-recommends "${missing[@]}"
