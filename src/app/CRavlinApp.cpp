@@ -1,0 +1,81 @@
+#include "CRavlinApp.h"
+
+#include "CMainWindow.h"
+#include "CQtDialogs.h"
+#include "CSignalWatcher.h"
+#include "CSingleInstance.h"
+#include "CommandTable.h"
+#include "RavlinTraceListener.h"
+#include "x11/CX11DisplayServer.h"
+
+#include <cstdlib>
+
+namespace {
+CRavlinApp* g_app = nullptr;
+}
+
+CRavlinApp::CRavlinApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName("Ravlin");
+    setOrganizationName("Norvane");
+    setApplicationVersion(RAVLIN_VERSION);
+    // The overlay and the toolbar are not "last windows": hiding them must not end the program.
+    setQuitOnLastWindowClosed(false);
+    g_app = this;
+}
+
+CRavlinApp::~CRavlinApp() {
+    // Teardown order: the overlay and everything it owns, then the display server it listened
+    // to, and the log last so that everything before it can still be traced.
+    m_signals.reset();
+    m_mainWindow.reset();
+    m_displayServer.reset();
+    m_dialogs.reset();
+    m_instance.reset();
+    m_traceListener.reset();
+    g_app = nullptr;
+}
+
+bool CRavlinApp::InitInstance() {
+    // Before any file is touched: a second start must not empty the running copy's log.
+    m_instance = std::make_unique<CSingleInstance>();
+    if (m_instance->AnotherInstanceRuns())
+        return false;
+
+    m_traceListener = std::make_unique<RavlinTraceListener>();
+    m_displayServer = std::make_unique<CX11DisplayServer>();
+    m_dialogs = std::make_unique<CQtDialogs>();
+    m_mainWindow = std::make_unique<CMainWindow>(*m_displayServer, *m_dialogs);
+    BuildCommandTable(*m_mainWindow);
+    m_mainWindow->SetQuitHandler([] { QCoreApplication::exit(0); });
+    m_instance->SetActivateHandler([this] { m_mainWindow->OnActivateInstance(); });
+    m_instance->SetCommandHandler([this](quint16 id) { m_mainWindow->OnCommand(id); });
+
+    m_mainWindow->CreateOverlay();
+    // Shortcuts are read and registered here once they exist: they need the overlay window.
+    m_mainWindow->show();
+
+    m_signals = std::make_unique<CSignalWatcher>([this](int signal) { OnSignal(signal); });
+    // A lost X connection ends the program from inside Qt with exit(); still leave in order.
+    std::atexit(&CRavlinApp::OnProcessExit);
+    m_running = true;
+    return true;
+}
+
+void CRavlinApp::OnSignal(int) {
+    // Logout or `kill`: an orderly exit, without a question nobody can answer.
+    if (m_mainWindow)
+        m_mainWindow->ExitWithoutQuestion();
+}
+
+int CRavlinApp::ExitInstance(int loopResult) {
+    // The user's settings are written here once there are any.
+    m_running = false;
+    return loopResult;
+}
+
+void CRavlinApp::OnProcessExit() {
+    // Reached only when the process ends without leaving the event loop, i.e. the display went
+    // away. Windows cannot be touched any more, but the user's settings can still be saved.
+    if (g_app && g_app->m_running)
+        g_app->ExitInstance(0);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The application: one running copy per user, the start-up and exit order, and the teardown.
+#include <QApplication>
+#include <memory>
+
+class CMainWindow;
+class CSignalWatcher;
+class CSingleInstance;
+class IDialogs;
+class IDisplayServer;
+class RavlinTraceListener;
+
+class CRavlinApp : public QApplication {
+public:
+    CRavlinApp(int& argc, char** argv);
+    ~CRavlinApp() override;
+
+    // False when another copy runs (it was asked to come forward) — end at once, no window.
+    bool InitInstance();
+    // Runs after the event loop has ended; returns the exit code.
+    int ExitInstance(int loopResult);
+
+    CMainWindow* MainWindow() const { return m_mainWindow.get(); }
+
+private:
+    void OnSignal(int signal);
+    static void OnProcessExit();
+
+    std::unique_ptr<CSingleInstance> m_instance;
+    std::unique_ptr<RavlinTraceListener> m_traceListener;
+    std::unique_ptr<IDisplayServer> m_displayServer;
+    std::unique_ptr<IDialogs> m_dialogs;
+    std::unique_ptr<CMainWindow> m_mainWindow;
+    std::unique_ptr<CSignalWatcher> m_signals;
+    bool m_running = false;
+};

@@ -1,0 +1,93 @@
+#include "CSingleInstance.h"
+
+#include "CUserFolders.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+
+namespace {
+constexpr int kConnectTimeoutMs = 2000;
+}
+
+CSingleInstance::CSingleInstance(const QString& folder)
+    : m_folder(folder.isEmpty() ? CUserFolders::RuntimeFolder() : folder) {
+    if (!m_folder.isEmpty())
+        m_socketPath = m_folder + "/" + kName;
+}
+
+CSingleInstance::~CSingleInstance() {
+    if (m_server)
+        m_server->close();
+}
+
+bool CSingleInstance::AnotherInstanceRuns() {
+    if (m_folder.isEmpty())
+        return false;
+    m_lock = std::make_unique<QLockFile>(m_folder + "/" + kName + ".lock");
+    // A lock whose owner no longer runs is taken over at once.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0)) {
+        Listen();
+        return false;
+    }
+    if (m_lock->error() != QLockFile::LockFailedError) {
+        // The folder refused the lock file: run as the first instance.
+        m_lock.reset();
+        Listen();
+        return false;
+    }
+    m_lock.reset();
+    Send(m_socketPath, kActivateMessage);
+    return true;
+}
+
+void CSingleInstance::Listen() {
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // We hold the lock, so a socket file here is a leftover of a killed instance.
+    QLocalServer::removeServer(m_socketPath);
+    if (!m_server->listen(m_socketPath))
+        return;
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                while (socket->canReadLine())
+                    OnLine(socket->readLine().trimmed());
+            });
+        }
+    });
+}
+
+void CSingleInstance::OnLine(const QByteArray& line) {
+    // Requests are posted, never run inside the socket's handler: a handler may open a modal
+    // question, and its nested event loop may delete the socket under our feet.
+    if (line == kActivateMessage) {
+        QMetaObject::invokeMethod(
+            this, [this] { if (m_onActivate) m_onActivate(); }, Qt::QueuedConnection);
+        return;
+    }
+    const QList<QByteArray> words = line.split(' ');
+    if (words.size() == 2 && words[0] == kCommandMessage) {
+        bool ok = false;
+        const uint id = words[1].toUInt(&ok);
+        if (ok && id <= 0xFFFF)
+            QMetaObject::invokeMethod(
+                this, [this, id] { if (m_onCommand) m_onCommand(static_cast<quint16>(id)); },
+                Qt::QueuedConnection);
+    }
+}
+
+bool CSingleInstance::Send(const QString& socketPath, const QByteArray& line) {
+    if (socketPath.isEmpty())
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(kConnectTimeoutMs))
+        return false;
+    socket.write(line + "\n");
+    const bool written = socket.waitForBytesWritten(kConnectTimeoutMs);
+    socket.disconnectFromServer();
+    return written;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// One running copy per user. The first start holds a lock and listens on a local socket in the
+// user's runtime folder; a later start finds the lock taken, sends the activation request over
+// the socket and ends. A lock or socket left behind by a killed instance does not count: the
+// lock knows its owner died, and the stale socket is replaced.
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+class CSingleInstance : public QObject {
+public:
+    // Named after the instance guard the program has always used.
+    static constexpr const char* kName = "{3A892F37-887B-4ec0-9310-88C357E628E6}";
+    static constexpr const char* kActivateMessage = "Norvane_Ravlin_Activate";
+    static constexpr const char* kCommandMessage = "Norvane_Ravlin_Command";
+
+    // `folder` empty: the user's runtime folder.
+    explicit CSingleInstance(const QString& folder = {});
+    ~CSingleInstance() override;
+
+    // True when another instance runs; it has then been sent the activation request. Touches
+    // no file but the lock and the socket. Without a usable folder this start counts as first.
+    bool AnotherInstanceRuns();
+
+    // Requests from later starts (and the command requests the test tools send).
+    void SetActivateHandler(std::function<void()> handler) { m_onActivate = std::move(handler); }
+    void SetCommandHandler(std::function<void(quint16)> handler) {
+        m_onCommand = std::move(handler);
+    }
+
+    // Sends one request line to the running instance; false when none answers.
+    static bool Send(const QString& socketPath, const QByteArray& line);
+    QString SocketPath() const { return m_socketPath; }
+
+private:
+    void Listen();
+    void OnLine(const QByteArray& line);
+
+    QString m_folder;
+    QString m_socketPath;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer* m_server = nullptr;
+    std::function<void()> m_onActivate;
+    std::function<void(quint16)> m_onCommand;
+};

@@ -1,0 +1,343 @@
+#include "CMainWindow.h"
+
+#include "CBitmap.h"
+#include "CGraphics.h"
+#include "CPen.h"
+#include "IDialogs.h"
+#include "IDisplayServer.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWindow>
+
+namespace {
+const char* const kNoCompositorNotice =
+    "No compositing manager is running, so the desktop cannot show through Ravlin's "
+    "drawings. Your drawings stay visible and clicks still reach your programs; while you "
+    "draw, the screen behind the drawings is frozen.";
+}
+
+CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs)
+    : m_displayServer(displayServer), m_dialogs(dialogs) {
+    display = std::make_unique<_DisplayContext>();
+    display->EnumerateDisplays();
+    display->SetCurrentDisplay(0);
+
+    m_displayServer.SetCompositingChangedHandler([this](bool on) { OnCompositingChanged(on); });
+    m_displayServer.SetStackingChangedHandler([this] { KeepStacking(); });
+    connect(qApp, &QGuiApplication::focusWindowChanged, this,
+            [this](QWindow* window) { OnActivate(window); });
+    // Our own dialogs (questions, Save As, messages) must stand above the overlay.
+    qApp->installEventFilter(this);
+}
+
+CMainWindow::~CMainWindow() {
+    qApp->removeEventFilter(this);
+    m_displayServer.SetCompositingChangedHandler({});
+    m_displayServer.SetStackingChangedHandler({});
+}
+
+qreal CMainWindow::DevicePixelRatio() const {
+    const qreal ratio = display->CurrentEntry().devicePixelRatio;
+    return ratio > 0 ? ratio : 1.0;
+}
+
+void CMainWindow::CreateOverlay() {
+    // The overlay bypasses the window manager: a managed frame would swallow the clicks, and it
+    // must cover panels' neighbourhood exactly as placed.
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool |
+                   Qt::X11BypassWindowManagerHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QString());
+    setGeometry(display->OverlayRect());
+    create();
+    OnCreate();
+    PresentSurface();
+}
+
+void CMainWindow::MakeSurfaces() {
+    const qreal ratio = DevicePixelRatio();
+    const QSize size = display->OverlayRect().size();
+    toolTexture = CBitmap::CreateBitmap(qRound(size.width() * ratio),
+                                        qRound(size.height() * ratio));
+    toolTexture.setDevicePixelRatio(ratio);
+}
+
+void CMainWindow::OnCreate() {
+    MakeSurfaces();
+    auto page = std::make_unique<_PageContext>(display->OverlayRect().size(), DevicePixelRatio());
+    {
+        CGraphics graphics(&page->bitmap);
+        graphics.Clear(backgroundColour);
+    }
+    pages.push_back(std::move(page));
+    currentPage = 0;
+    m_surface = pages[0]->bitmap.copy();
+    m_surface.setDevicePixelRatio(DevicePixelRatio());
+
+    m_compositing = m_displayServer.IsCompositing();
+    EnterPointerMode();
+    if (!m_compositing)
+        OnCompositingChanged(false);
+}
+
+bool CMainWindow::IsOwnWindow(const QWindow* window) const {
+    if (!window)
+        return false;
+    if (window == windowHandle())
+        return true;
+    if (m_toolbarWindow && window == m_toolbarWindow->windowHandle())
+        return true;
+    return false;
+}
+
+void CMainWindow::PresentSurface() {
+    if (clipRegion.width() > 0 && clipRegion.height() > 0) {
+        CGraphics graphics(&m_surface);
+        CPen pen(0xFF000000u, 1.0f);
+        pen.SetDashStyle(EDashStyle::DashDotDot);
+        graphics.DrawRectangle(pen, QRect(clipRegion.x() - 1, clipRegion.y() - 1,
+                                          clipRegion.width() + 2, clipRegion.height() + 2));
+    }
+    // Presenting also puts the window over the overlay rectangle.
+    if (geometry() != display->OverlayRect())
+        setGeometry(display->OverlayRect());
+    UpdateFallbackShape();
+    update();
+}
+
+void CMainWindow::DoRedraw() {
+    if (_PageContext* page = CurrentPage()) {
+        CGraphics graphics(&m_surface);
+        graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
+        graphics.Clear(backgroundColour);
+        graphics.SetCompositingMode(ECompositingMode::SourceOver);
+        graphics.DrawImage(page->bitmap, QPoint(0, 0));
+    }
+    PresentSurface();
+}
+
+void CMainWindow::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const qreal ratio = m_surface.devicePixelRatio();
+    const bool frozenDesktop = !m_compositing && !m_desktopGrab.isNull();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& rect : event->region()) {
+        const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio,
+                            rect.height() * ratio);
+        if (frozenDesktop) {
+            // Without a compositor alpha means nothing to the screen: show the desktop as it was
+            // when drawing began, with the ink over it.
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            painter.drawImage(QRectF(rect), m_desktopGrab, source);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+        painter.drawImage(QRectF(rect), m_surface, source);
+    }
+}
+
+void CMainWindow::SelectDisplay(int index) {
+    const QRect oldRect = display->OverlayRect();
+    if (index >= 0)
+        display->SetCurrentDisplay(index);
+    CenterToolbar();
+
+    const QRect newRect = display->OverlayRect();
+    const qreal ratio = DevicePixelRatio();
+    for (auto& page : pages)
+        page->Resize(newRect.size(), ratio);
+    m_surface = CurrentPage() ? CurrentPage()->bitmap.copy() : QImage();
+    m_surface.setDevicePixelRatio(ratio);
+    MakeSurfaces();
+
+    if (clipRegion.width() > 0 && clipRegion.height() > 0 && !oldRect.isEmpty()) {
+        const int ow = oldRect.width(), oh = oldRect.height();
+        const int nw = newRect.width(), nh = newRect.height();
+        clipRegion = QRect(nw * clipRegion.x() / ow, nh * clipRegion.y() / oh,
+                           nw * clipRegion.width() / ow, nh * clipRegion.height() / oh);
+    }
+    if (!oldRect.isEmpty()) {
+        textAnchorX = textAnchorX * static_cast<float>(newRect.width()) /
+                      static_cast<float>(oldRect.width());
+        textAnchorY = textAnchorY * static_cast<float>(newRect.height()) /
+                      static_cast<float>(oldRect.height());
+    }
+    DoRedraw();
+}
+
+void CMainWindow::CenterToolbar() {
+    if (!m_toolbarWindow)
+        return;
+    const QRect area = display->OverlayRect();
+    const int w = m_toolbarWindow->width();
+    const int h = m_toolbarWindow->height();
+    // Measured from the display's own top edge, so the toolbar lands on the chosen display
+    // whatever its place in the virtual desktop.
+    m_toolbarWindow->setGeometry(area.left() + (area.width() - w) / 2, area.top() + 10, w, h);
+}
+
+void CMainWindow::EnterPointerMode() {
+    m_pointerMode = true;
+    m_desktopGrab = QImage();
+    ApplyInputTransparency();
+    UpdateFallbackShape();
+    update();
+}
+
+void CMainWindow::LeavePointerMode() {
+    if (!m_compositing) {
+        // Take the desktop as it is without our ink on it, then show it frozen under the ink.
+        const QRect rect(QPoint(0, 0), m_surface.size());
+        if (isVisible()) {
+            m_displayServer.SetBoundingShape(winId(), QRegion());
+            m_displayServer.SyncWithScreen();
+        }
+        const QRect area = display->OverlayRect();
+        const qreal ratio = DevicePixelRatio();
+        m_desktopGrab = m_displayServer.GrabScreen(
+            QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(),
+                  rect.height()));
+        m_desktopGrab.setDevicePixelRatio(ratio);
+    }
+    m_pointerMode = false;
+    ApplyInputTransparency();
+    UpdateFallbackShape();
+    update();
+}
+
+void CMainWindow::ApplyInputTransparency() {
+    if (QWindow* window = windowHandle()) {
+        // Set on the QWindow: it takes effect at once, where QWidget::setWindowFlag would unmap
+        // and map the window again.
+        window->setFlag(Qt::WindowTransparentForInput, m_pointerMode || !m_openDialogs.empty());
+    }
+}
+
+void CMainWindow::UpdateFallbackShape() {
+    if (!windowHandle())
+        return;
+    if (m_compositing || !m_pointerMode) {
+        m_displayServer.SetBoundingShape(winId(), std::nullopt);
+        return;
+    }
+    // No compositor and nothing to click: only the ink itself is shown, the desktop stays live
+    // around it. Everything above the almost transparent background counts as ink.
+    std::vector<QRect> runs;
+    for (int y = 0; y < m_surface.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(m_surface.constScanLine(y));
+        int start = -1;
+        for (int x = 0; x <= m_surface.width(); ++x) {
+            const bool ink = x < m_surface.width() && qAlpha(line[x]) > 1;
+            if (ink && start < 0)
+                start = x;
+            else if (!ink && start >= 0) {
+                runs.emplace_back(start, y, x - start, 1);
+                start = -1;
+            }
+        }
+    }
+    QRegion shape;
+    shape.setRects(runs.data(), static_cast<int>(runs.size()));
+    m_displayServer.SetBoundingShape(winId(), shape);
+}
+
+void CMainWindow::OnCompositingChanged(bool compositing) {
+    m_compositing = compositing;
+    if (!compositing && !m_fallbackNoticeShown) {
+        m_fallbackNoticeShown = true;
+        m_dialogs.ShowNotice(QString::fromLatin1(kNoCompositorNotice));
+    }
+    if (!compositing && !m_pointerMode) {
+        LeavePointerMode(); // takes the frozen desktop picture
+        return;
+    }
+    if (compositing)
+        m_desktopGrab = QImage();
+    UpdateFallbackShape();
+    update();
+}
+
+void CMainWindow::OnActivate(QWindow* focusWindow) {
+    // Focus went to another program: clicks go to it again.
+    if (!IsOwnWindow(focusWindow) && !m_pointerMode && !m_exiting)
+        EnterPointerMode();
+}
+
+void CMainWindow::KeepStacking() {
+    if (m_exiting || !isVisible())
+        return;
+    for (auto it = m_openDialogs.rbegin(); it != m_openDialogs.rend(); ++it) {
+        if (*it && (*it)->isVisible()) {
+            m_displayServer.KeepBelow(winId(), (*it)->winId());
+            return;
+        }
+    }
+    std::vector<WId> order{winId()};
+    if (m_toolbarWindow && m_toolbarWindow->isVisible())
+        order.push_back(m_toolbarWindow->winId());
+    m_displayServer.KeepOnTop(order);
+}
+
+bool CMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (dialog && dialog->isWindow()) {
+            if (event->type() == QEvent::Show)
+                OnOwnDialogShown(dialog);
+            else
+                OnOwnDialogHidden(dialog);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CMainWindow::OnOwnDialogShown(QWidget* dialog) {
+    m_openDialogs.emplace_back(dialog);
+    ApplyInputTransparency();
+    // The dialog's window (and a window manager's frame around it) appears a moment later;
+    // the stacking change it causes brings us back to KeepStacking, which puts the overlay
+    // below it.
+    KeepStacking();
+}
+
+void CMainWindow::OnOwnDialogHidden(QWidget* dialog) {
+    std::erase_if(m_openDialogs, [dialog](const QPointer<QWidget>& d) { return !d || d == dialog; });
+    ApplyInputTransparency();
+    KeepStacking();
+}
+
+void CMainWindow::OnCmdExit() {
+    if (m_exiting)
+        return;
+    if (!m_dialogs.AskYesNo(this, QStringLiteral("Are you sure you want to exit Ravlin?"),
+                            QStringLiteral("Ravlin")))
+        return;
+    ExitWithoutQuestion();
+}
+
+void CMainWindow::ExitWithoutQuestion() {
+    if (m_exiting)
+        return;
+    m_exiting = true;
+    // The tray icon and the recording graph are released here once they exist.
+    OnDestroy();
+}
+
+void CMainWindow::OnDestroy() {
+    if (m_toolbarWindow)
+        m_toolbarWindow->hide();
+    hide();
+    if (m_quit)
+        m_quit();
+}
+
+void CMainWindow::OnActivateInstance() {
+    // A second start while the overlay is hidden brings the toolbar back or hides it.
+    if (!isVisible() && m_toolbarWindow)
+        m_toolbarWindow->setVisible(!m_toolbarWindow->isVisible());
+}

@@ -1,0 +1,121 @@
+#pragma once
+// The overlay: a frameless, topmost, per-pixel-alpha window over one display, and the owner of
+// the program's state. It dispatches every command; the work itself lives in the classes beside
+// it.
+#include "CCommandMap.h"
+#include "GraphicsTypes.h"
+#include "_DisplayContext.h"
+#include "_PageContext.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class IDialogs;
+class IDisplayServer;
+
+class CMainWindow : public QWidget {
+    Q_OBJECT
+public:
+    CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs);
+    ~CMainWindow() override;
+
+    // Start-up: creates the window over the current display and shows the first surface.
+    void CreateOverlay();
+
+    // Commands. The application fills the table; identifiers without a row do nothing.
+    CCommandMap& Commands() { return m_commands; }
+    bool OnCommand(CommandId id) { return m_commands.Dispatch(id); }
+
+    // Exit: asks first; on Yes tears the windows down and ends the event loop.
+    void OnCmdExit();
+    // The same end without the question, for a session that is ending (logout, SIGTERM).
+    void ExitWithoutQuestion();
+    // Called once the overlay window is gone and the event loop should end.
+    void SetQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
+    // A second start of the program asked this one to come forward.
+    void OnActivateInstance();
+
+    void PresentSurface();
+    void DoRedraw();
+    void SelectDisplay(int index);
+    void CenterToolbar();
+
+    // Pointer mode: every click passes through the overlay to the windows below.
+    void EnterPointerMode();
+    void LeavePointerMode();
+    bool IsPointerMode() const { return m_pointerMode; }
+
+    // Until the toolbar arrives, a window can stand in its place for placement and stacking.
+    void SetToolbarWindow(QWidget* toolbar) { m_toolbarWindow = toolbar; }
+    QWidget* ToolbarWindow() const { return m_toolbarWindow; }
+
+    // State the rest of the program and the tests read.
+    _DisplayContext& Display() { return *display; }
+    const QImage& Surface() const { return m_surface; }
+    _PageContext* CurrentPage() { return pages.empty() ? nullptr : pages[currentPage].get(); }
+    bool IsCompositing() const { return m_compositing; }
+    bool IsOwnWindow(const QWindow* window) const;
+
+    // Tool state and the rest of the overlay's members.
+    int recordPointer = 1;
+    int qualityPreset = 0;
+    int tool = 0;
+    ARGB backgroundColour = 0x01FFFFFF;
+    ARGB boardColour = 0xFFFFFFFF;
+    int desktopScene = 1;
+    float penWidth = 5.0f;
+    ARGB penColour = 0xFFFF0000;
+    int textSize = 36;
+    ARGB textColour = 0xFF0000FF;
+    int markerWidth = 20;
+    ARGB markerColour = 0x8FFFFF00;
+    int eraserWidth = 40;
+    std::unique_ptr<_DisplayContext> display;
+    float textAnchorX = 0;
+    float textAnchorY = 0;
+    QString text;
+    int buttonDown = 0;
+    std::vector<std::unique_ptr<_PageContext>> pages;
+    size_t currentPage = 0;
+    int recording = 0;
+    int paused = 0;
+    int hotKeysEnabled = 1;
+    QRect clipRegion;
+    int savedTool = 0;
+    int hasSoundDevice = 0;
+    QImage toolTexture;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnCreate();
+    void OnDestroy();
+    void OnActivate(QWindow* focusWindow);
+    void OnCompositingChanged(bool compositing);
+    void KeepStacking();
+    void OnOwnDialogShown(QWidget* dialog);
+    void OnOwnDialogHidden(QWidget* dialog);
+    void ApplyInputTransparency();
+    void UpdateFallbackShape();
+    void MakeSurfaces();
+    qreal DevicePixelRatio() const;
+
+    IDisplayServer& m_displayServer;
+    IDialogs& m_dialogs;
+    CCommandMap m_commands;
+    std::function<void()> m_quit;
+    QImage m_surface;
+    QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
+    QPointer<QWidget> m_toolbarWindow;
+    std::vector<QPointer<QWidget>> m_openDialogs;
+    bool m_pointerMode = true;
+    bool m_compositing = true;
+    bool m_fallbackNoticeShown = false;
+    bool m_exiting = false;
+};

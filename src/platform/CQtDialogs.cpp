@@ -1,0 +1,49 @@
+#include "CQtDialogs.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+constexpr int kNoticeDurationMs = 12000;
+}
+
+CQtDialogs::~CQtDialogs() { delete m_notice; }
+
+bool CQtDialogs::AskYesNo(QWidget* owner, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void CQtDialogs::ShowNotice(const QString& text) {
+    if (!m_notice) {
+        m_notice = new QLabel;
+        m_notice->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                 Qt::X11BypassWindowManagerHint |
+                                 Qt::WindowDoesNotAcceptFocus);
+        m_notice->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_notice->setObjectName("RavlinNotice");
+        m_notice->setWindowTitle("Ravlin");
+        m_notice->setWordWrap(true);
+        m_notice->setMargin(14);
+        m_notice->setFixedWidth(420);
+        m_notice->setStyleSheet("QLabel { background: #2B3038; color: #ECEFF4; "
+                                "border: 1px solid #1A1D22; font-size: 10pt; }");
+    }
+    m_notice->setText(text);
+    m_notice->adjustSize();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        m_notice->move(area.right() - m_notice->width() - 16, area.top() + 16);
+    }
+    m_notice->show();
+    m_notice->raise();
+    QTimer::singleShot(kNoticeDurationMs, m_notice, [n = m_notice] {
+        if (n)
+            n->hide();
+    });
+}

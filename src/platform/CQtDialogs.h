@@ -1,0 +1,18 @@
+#pragma once
+#include "IDialogs.h"
+
+#include <QPointer>
+
+class QLabel;
+
+// The dialogs the user sees: Qt message boxes, and a small notice near the top-right corner of
+// the primary screen that fades after a while.
+class CQtDialogs : public IDialogs {
+public:
+    ~CQtDialogs() override;
+    bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) override;
+    void ShowNotice(const QString& text) override;
+
+private:
+    QPointer<QLabel> m_notice;
+};

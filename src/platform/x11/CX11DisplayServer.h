@@ -1,0 +1,47 @@
+#pragma once
+#include "IDisplayServer.h"
+
+#include <QObject>
+#include <xcb/xcb.h>
+
+class QSocketNotifier;
+
+// The display server as X11 gives it. Requests on the program's own windows go through Qt's
+// connection (so they are ordered with Qt's own requests); watching the root window and the
+// compositing manager's selection uses a second connection of ours, so that our event mask on
+// the root window does not replace Qt's.
+class CX11DisplayServer : public QObject, public IDisplayServer {
+public:
+    CX11DisplayServer();
+    ~CX11DisplayServer() override;
+
+    bool IsAvailable() const { return m_qtConnection != nullptr; }
+
+    bool IsCompositing() const override { return m_compositing; }
+    void SetCompositingChangedHandler(std::function<void(bool)> handler) override;
+    void SetStackingChangedHandler(std::function<void()> handler) override;
+    void KeepOnTop(const std::vector<WId>& bottomToTop) override;
+    void KeepBelow(WId window, WId above) override;
+    void SetBoundingShape(WId window, const std::optional<QRegion>& region) override;
+    void SyncWithScreen() override;
+    QImage GrabScreen(const QRect& rect) override;
+
+private:
+    void ReadWatchEvents();
+    bool QueryCompositing();
+    xcb_window_t TopLevelOf(xcb_window_t window);
+    std::vector<xcb_window_t> MappedTopLevels();
+
+    xcb_connection_t* m_qtConnection = nullptr;
+    xcb_window_t m_root = 0;
+    xcb_connection_t* m_watch = nullptr;
+    xcb_window_t m_watchRoot = 0;
+    xcb_window_t m_selectionWindow = 0;
+    xcb_atom_t m_cmAtom = 0;
+    uint8_t m_xfixesEvent = 0;
+    bool m_compositing = false;
+    bool m_stackingPending = false;
+    QSocketNotifier* m_notifier = nullptr;
+    std::function<void(bool)> m_onCompositing;
+    std::function<void()> m_onStacking;
+};

@@ -1,0 +1,153 @@
+#include "CVirtualSession.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(30);
+    }
+    return true;
+}
+
+CVirtualSession::CVirtualSession(EMode mode, QSize screenSize)
+    : m_mode(mode), m_screenSize(screenSize) {
+    QDir().mkpath(RuntimeFolder());
+    QFile::setPermissions(RuntimeFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner);
+    // A display number nobody uses: no lock file and no socket.
+    for (int n = 70 + getpid() % 200; n < 1000; ++n) {
+        if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) ||
+            QFile::exists(QString("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        m_display = QString(":%1").arg(n);
+        break;
+    }
+    m_xvfb = Start("Xvfb", {m_display, "-nolisten", "tcp", "-noreset", "+extension", "Composite",
+                            "+extension", "RENDER", "-screen", "0",
+                            QString("%1x%2x24").arg(screenSize.width()).arg(screenSize.height())});
+    const QString socket = "/tmp/.X11-unix/X" + m_display.mid(1);
+    if (!WaitFor([&] {
+            int code = -1;
+            return QFile::exists(socket) && (Run("xdpyinfo", {}, &code, 5000), code == 0);
+        }))
+        return;
+    if (mode == EMode::WindowManager) {
+        m_windowManager = Start("openbox", {"--sm-disable"});
+        WaitFor([&] {
+            int code = -1;
+            const QByteArray out = Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, &code);
+            return code == 0 && out.contains("window id");
+        });
+    }
+    m_ready = StartCompositor();
+}
+
+CVirtualSession::~CVirtualSession() {
+    for (auto* process : {&m_compositor, &m_windowManager, &m_xvfb}) {
+        if (*process) {
+            (*process)->terminate();
+            if (!(*process)->waitForFinished(3000))
+                (*process)->kill();
+            (*process)->waitForFinished(2000);
+        }
+    }
+}
+
+QProcessEnvironment CVirtualSession::Environment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", m_display);
+    env.insert("HOME", m_home.path());
+    env.insert("XDG_RUNTIME_DIR", RuntimeFolder());
+    env.insert("XDG_CONFIG_HOME", m_home.path() + "/config");
+    env.insert("XDG_DATA_HOME", m_home.path() + "/data");
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_SCALE_FACTOR");
+    env.remove("SESSION_MANAGER");
+    return env;
+}
+
+std::unique_ptr<QProcess> CVirtualSession::Start(const QString& program,
+                                                 const QStringList& arguments) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(Environment());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->start(program, arguments);
+    process->waitForStarted(5000);
+    return process;
+}
+
+bool CVirtualSession::StartCompositor() {
+    if (m_mode == EMode::WindowManager)
+        m_compositor = Start("picom", {"--backend", "xrender", "--no-fading-openclose",
+                                       "--config", "/dev/null"});
+    else
+        m_compositor = Start("xcompmgr", {});
+    // Compositing has begun once the manager owns the _NET_WM_CM_S0 selection.
+    return WaitFor([&] { return IsCompositorRunning(); });
+}
+
+void CVirtualSession::StopCompositor() {
+    if (!m_compositor)
+        return;
+    m_compositor->terminate();
+    if (!m_compositor->waitForFinished(3000))
+        m_compositor->kill();
+    m_compositor.reset();
+    WaitFor([&] { return !IsCompositorRunning(); });
+}
+
+bool CVirtualSession::IsCompositorRunning() const {
+    // A compositing manager announces itself by owning the _NET_WM_CM_S0 selection.
+    xcb_connection_t* c = xcb_connect(m_display.toLatin1().constData(), nullptr);
+    bool owned = false;
+    if (!xcb_connection_has_error(c)) {
+        const char name[] = "_NET_WM_CM_S0";
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, sizeof(name) - 1, name), nullptr);
+        if (atom) {
+            xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+                c, xcb_get_selection_owner(c, atom->atom), nullptr);
+            owned = owner && owner->owner != XCB_WINDOW_NONE;
+            free(owner);
+            free(atom);
+        }
+    }
+    xcb_disconnect(c);
+    return owned;
+}
+
+QByteArray CVirtualSession::Run(const QString& program, const QStringList& arguments,
+                                int* exitCode, int timeoutMs) const {
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        if (exitCode)
+            *exitCode = -1;
+        return {};
+    }
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput();
+}
+
+QImage CVirtualSession::Screenshot() const {
+    const QByteArray png = Run("import", {"-window", "root", "png:-"});
+    QImage image = QImage::fromData(png, "PNG");
+    return image.convertToFormat(QImage::Format_RGB32);
+}

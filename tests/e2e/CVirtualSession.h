@@ -1,0 +1,55 @@
+#pragma once
+// A private X session for end-to-end tests: Xvfb with the Composite extension, a compositing
+// manager, optionally a real window manager, and a private home and runtime folder. Everything
+// started here is stopped again by the destructor.
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+class CVirtualSession {
+public:
+    enum class EMode { Compositor, WindowManager };
+
+    CVirtualSession(EMode mode, QSize screenSize);
+    ~CVirtualSession();
+
+    bool IsReady() const { return m_ready; }
+    QString Display() const { return m_display; }
+    QString Home() const { return m_home.path(); }
+    QString RuntimeFolder() const { return m_home.path() + "/runtime"; }
+    QSize ScreenSize() const { return m_screenSize; }
+    EMode Mode() const { return m_mode; }
+
+    // The environment every program of the session runs with.
+    QProcessEnvironment Environment() const;
+
+    // Starts and stops the compositing manager (it is running after construction).
+    bool StartCompositor();
+    void StopCompositor();
+    bool IsCompositorRunning() const;
+
+    // Runs a command of the session to its end; returns its standard output.
+    QByteArray Run(const QString& program, const QStringList& arguments, int* exitCode = nullptr,
+                   int timeoutMs = 20000) const;
+    // The whole root window after compositing.
+    QImage Screenshot() const;
+
+private:
+    std::unique_ptr<QProcess> Start(const QString& program, const QStringList& arguments);
+
+    EMode m_mode;
+    QSize m_screenSize;
+    QTemporaryDir m_home;
+    QString m_display;
+    bool m_ready = false;
+    std::unique_ptr<QProcess> m_xvfb;
+    std::unique_ptr<QProcess> m_windowManager;
+    std::unique_ptr<QProcess> m_compositor;
+};
+
+// Polls `condition` until it holds or `timeoutMs` runs out, processing events meanwhile.
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 15000);

@@ -1,0 +1,165 @@
+#include "E2eSession.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QRegularExpression>
+#include <csignal>
+
+namespace {
+QString ProgramPath(const QString& name) {
+    return QCoreApplication::applicationDirPath() + "/" + name;
+}
+} // namespace
+
+CRavlinUnderTest::CRavlinUnderTest() = default;
+
+CRavlinUnderTest::~CRavlinUnderTest() {
+    if (IsRunning()) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+    }
+}
+
+bool CRavlinUnderTest::Start() {
+    m_process = std::make_unique<QProcess>();
+    QProcessEnvironment env = g_session->Environment();
+    const QString scale = qEnvironmentVariable("RAVLIN_E2E_SCALE");
+    if (!scale.isEmpty())
+        env.insert("QT_SCALE_FACTOR", scale);
+    m_process->setProcessEnvironment(env);
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->start(ProgramPath("ravlin"), {});
+    return m_process->waitForStarted(5000);
+}
+
+unsigned long CRavlinUnderTest::WaitForOverlay() {
+    QString found;
+    WaitFor([&] {
+        const QStringList ids = FindWindows("^ravlin$", true);
+        for (const QString& id : ids) {
+            // The overlay is the window that covers the work area; the notice and dialogs are
+            // smaller.
+            if (WindowGeometry(id).width() >= g_session->ScreenSize().width() / 2) {
+                found = id;
+                return true;
+            }
+        }
+        return !IsRunning();
+    });
+    return found.toULong();
+}
+
+bool CRavlinUnderTest::WaitForExit(int timeoutMs) {
+    if (!m_process)
+        return true;
+    return m_process->state() == QProcess::NotRunning || m_process->waitForFinished(timeoutMs);
+}
+
+void CRavlinUnderTest::Signal(int signal) {
+    if (IsRunning())
+        ::kill(static_cast<pid_t>(m_process->processId()), signal);
+}
+
+bool CRavlinUnderTest::SendCommand(quint16 id) const {
+    QLocalSocket socket;
+    socket.connectToServer(g_session->RuntimeFolder() +
+                           "/Ravlin/{3A892F37-887B-4ec0-9310-88C357E628E6}");
+    if (!socket.waitForConnected(3000))
+        return false;
+    socket.write(QByteArray("Norvane_Ravlin_Command ") + QByteArray::number(id) + "\n");
+    const bool ok = socket.waitForBytesWritten(3000);
+    socket.disconnectFromServer();
+    return ok;
+}
+
+QByteArray CRavlinUnderTest::Log() const {
+    QFile log(LogPath());
+    return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+}
+
+QByteArray CRavlinUnderTest::Output() {
+    if (m_process)
+        m_output += m_process->readAll();
+    return m_output;
+}
+
+CWitnessWindow::CWitnessWindow(const QRect& geometry) {
+    m_logPath = g_session->Home() + QString("/witness-%1.log").arg(reinterpret_cast<quintptr>(this));
+    QFile::remove(m_logPath);
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessEnvironment(g_session->Environment());
+    m_process->start(ProgramPath("e2e_witness"),
+                     {m_logPath, QString::number(geometry.x()), QString::number(geometry.y()),
+                      QString::number(geometry.width()), QString::number(geometry.height())});
+    m_shown = m_process->waitForStarted(5000) &&
+              WaitFor([] { return !FindWindows("^RavlinWitness$").isEmpty(); });
+    // Let the window manager place it and the compositor paint it.
+    WaitFor([&] {
+        const QImage shot = g_session->Screenshot();
+        const QPoint centre = geometry.center();
+        return !shot.isNull() && ColourNear(shot.pixel(centre), kColour, 2);
+    },
+            5000);
+}
+
+CWitnessWindow::~CWitnessWindow() {
+    m_process->kill();
+    m_process->waitForFinished(3000);
+}
+
+int CWitnessWindow::Presses() const {
+    QFile log(m_logPath);
+    if (!log.open(QIODevice::ReadOnly))
+        return 0;
+    return static_cast<int>(log.readAll().count("press "));
+}
+
+QStringList FindWindows(const QString& pattern, bool byClass) {
+    const QByteArray out = g_session->Run(
+        "xdotool", {"search", "--onlyvisible", byClass ? "--classname" : "--name", pattern});
+    return QString::fromLatin1(out).split('\n', Qt::SkipEmptyParts);
+}
+
+QRect WindowGeometry(const QString& windowId) {
+    // xwininfo reports the geometry the X server holds, in device pixels.
+    const QString out = QString::fromLatin1(g_session->Run("xwininfo", {"-id", windowId}));
+    auto value = [&](const char* key) {
+        const QRegularExpression re(QString(key) + R"(:\s+(-?\d+))");
+        return re.match(out).captured(1).toInt();
+    };
+    return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
+                 value("Height"));
+}
+
+bool ColourNear(QRgb a, QRgb b, int tolerance) {
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+QString ColourText(QRgb c) {
+    return QString("(%1, %2, %3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
+}
+
+QStringList ViewableTopLevelsTopFirst() {
+    // xwininfo lists the root's children topmost first.
+    const QString out = QString::fromLatin1(g_session->Run("xwininfo", {"-root", "-children"}));
+    QStringList result;
+    static const QRegularExpression idPattern(R"(^\s+(0x[0-9a-f]+)\s)");
+    for (const QString& line : out.split('\n')) {
+        const QString id = idPattern.match(line).captured(1);
+        if (id.isEmpty())
+            continue;
+        const QString info = QString::fromLatin1(g_session->Run("xwininfo", {"-id", id}));
+        if (info.contains("Map State: IsViewable"))
+            result << QString::number(id.toULong(nullptr, 16));
+    }
+    return result;
+}
+
+int ProgramScale() {
+    const int scale = qEnvironmentVariableIntValue("RAVLIN_E2E_SCALE");
+    return scale > 0 ? scale : 1;
+}

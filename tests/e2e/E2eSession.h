@@ -1,0 +1,60 @@
+#pragma once
+// Shared pieces of the end-to-end tests: the session, the program under test and a witness
+// window beneath it.
+#include "CVirtualSession.h"
+
+#include <QColor>
+#include <QProcess>
+#include <memory>
+
+extern CVirtualSession* g_session;
+
+// The real program, started in the session.
+class CRavlinUnderTest {
+public:
+    CRavlinUnderTest();
+    ~CRavlinUnderTest();
+
+    bool Start();
+    // Waits until the overlay window is mapped; returns its X window id (0 on time-out).
+    unsigned long WaitForOverlay();
+    bool IsRunning() const { return m_process && m_process->state() == QProcess::Running; }
+    bool WaitForExit(int timeoutMs = 10000);
+    int ExitCode() const { return m_process ? m_process->exitCode() : -1; }
+    qint64 Pid() const { return m_process ? m_process->processId() : 0; }
+    void Signal(int signal);
+    // Sends a command identifier through the program's local socket.
+    bool SendCommand(quint16 id) const;
+    QString LogPath() const { return g_session->RuntimeFolder() + "/Ravlin/Ravlin.log"; }
+    QByteArray Log() const;
+    QByteArray Output();
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    QByteArray m_output;
+};
+
+// A window of one known colour that logs the presses it gets.
+class CWitnessWindow {
+public:
+    static constexpr QRgb kColour = 0xFF2878C8; // QColor(40, 120, 200)
+    explicit CWitnessWindow(const QRect& geometry);
+    ~CWitnessWindow();
+    bool IsShown() const { return m_shown; }
+    int Presses() const;
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    QString m_logPath;
+    bool m_shown = false;
+};
+
+// The ids of visible windows whose name matches the pattern (xdotool search).
+QStringList FindWindows(const QString& namePattern, bool byClass = false);
+QRect WindowGeometry(const QString& windowId);
+bool ColourNear(QRgb actual, QRgb expected, int tolerance = 1);
+QString ColourText(QRgb colour);
+// The mapped top-level windows, topmost first.
+QStringList ViewableTopLevelsTopFirst();
+// The scale factor the program under test runs with.
+int ProgramScale();

@@ -1,0 +1,78 @@
+// The exit question: it stands above the overlay and takes a click, with or without a window
+// manager; the overlay keeps itself above other programs' windows otherwise.
+#include "E2eSession.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+constexpr quint16 kExitCommand = 32775;
+
+class ExitQuestionE2e : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(witness.IsShown());
+        ASSERT_TRUE(ravlin.Start());
+        overlay = ravlin.WaitForOverlay();
+        ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
+    }
+
+    // Waits for the question and returns its window's geometry.
+    QRect WaitForQuestion() {
+        QRect found;
+        WaitFor([&] {
+            for (const QString& id : FindWindows("^Ravlin$")) {
+                const QRect r = WindowGeometry(id);
+                if (r.width() < g_session->ScreenSize().width() / 2 && r.height() > 40 &&
+                    r.width() > 200 * ProgramScale()) {
+                    found = r;
+                    return true;
+                }
+            }
+            return false;
+        });
+        return found;
+    }
+
+    // The question's buttons, measured from its bottom-right corner: Yes, then No.
+    void Click(const QRect& question, bool yes) {
+        const int s = ProgramScale();
+        const QPoint at = question.bottomRight() + QPoint(1, 1) -
+                          QPoint((yes ? 137 : 51) * s, 24 * s);
+        g_session->Run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()),
+                                   "click", "1"});
+    }
+
+    CWitnessWindow witness{QRect(200, 200, 600, 400)};
+    CRavlinUnderTest ravlin;
+    unsigned long overlay = 0;
+};
+
+TEST_F(ExitQuestionE2e, NoKeepsTheProgramAndYesEndsIt) {
+    ASSERT_TRUE(ravlin.SendCommand(kExitCommand));
+    QRect question = WaitForQuestion();
+    ASSERT_FALSE(question.isEmpty()) << "the exit question did not appear";
+    Click(question, false);
+    EXPECT_TRUE(WaitFor([&] { return WaitForQuestion().isEmpty(); }, 5000));
+    EXPECT_TRUE(ravlin.IsRunning());
+    EXPECT_EQ(witness.Presses(), 0) << "the click went through the question";
+
+    ASSERT_TRUE(ravlin.SendCommand(kExitCommand));
+    question = WaitForQuestion();
+    ASSERT_FALSE(question.isEmpty());
+    Click(question, true);
+    EXPECT_TRUE(ravlin.WaitForExit(10000));
+    EXPECT_EQ(ravlin.ExitCode(), 0);
+}
+
+TEST_F(ExitQuestionE2e, OverlayStaysAboveAWindowThatIsRaised) {
+    // A click passes through to the witness; a window manager raises the window it clicked.
+    g_session->Run("xdotool", {"mousemove", "500", "400", "click", "1"});
+    ASSERT_TRUE(WaitFor([&] { return witness.Presses() == 1; }, 5000));
+    const QString witnessId = FindWindows("^RavlinWitness$").value(0);
+    g_session->Run("xdotool", {"windowraise", witnessId});
+    EXPECT_TRUE(WaitFor([&] {
+        const QStringList order = ViewableTopLevelsTopFirst();
+        return !order.isEmpty() && order.first() == QString::number(overlay);
+    }, 5000)) << ViewableTopLevelsTopFirst().join(' ').toStdString();
+}
+} // namespace
