@@ -113,8 +113,8 @@ std::vector<QRgb> MedianCutPalette(const QImage& image) {
         if (box.error < 0)
             break;
         const int axis = box.axis;
-        std::sort(order.begin() + std::ptrdiff_t(box.begin), order.begin() + std::ptrdiff_t(box.end),
-                  [axis](int a, int b) {
+        std::sort(order.begin() + std::ptrdiff_t(box.begin),
+                  order.begin() + std::ptrdiff_t(box.end), [axis](int a, int b) {
                       const int ca = BinCoordinate(a, axis);
                       const int cb = BinCoordinate(b, axis);
                       return ca != cb ? ca < cb : a < b;
@@ -139,7 +139,9 @@ std::vector<QRgb> MedianCutPalette(const QImage& image) {
     std::vector<QRgb> palette;
     palette.reserve(boxes.size());
     for (const SBox& box : boxes) {
-        auto mean = [&](int c) { return qBound(0, int(box.sum[size_t(c)] / box.count + 0.5), 255); };
+        auto mean = [&](int c) {
+            return qBound(0, int(box.sum[size_t(c)] / box.count + 0.5), 255);
+        };
         palette.push_back(qRgb(mean(0), mean(1), mean(2)));
     }
     return palette;

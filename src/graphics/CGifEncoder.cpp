@@ -47,8 +47,9 @@ bool CGifEncoder::Write(const QImage& image, QIODevice* device, QString* errorTe
     if (image.isNull())
         return Fail(errorText, QStringLiteral("there is no picture"));
     if (image.width() > kMaxGifSide || image.height() > kMaxGifSide)
-        return Fail(errorText, QStringLiteral("a GIF picture can be at most %1 pixels on a side")
-                                   .arg(kMaxGifSide));
+        return Fail(
+            errorText,
+            QStringLiteral("a GIF picture can be at most %1 pixels on a side").arg(kMaxGifSide));
     QImage indexed = CColorQuantizer::ToIndexed8(CBitmap::FlattenOnBlack(image));
     if (indexed.isNull())
         return Fail(errorText, QStringLiteral("not enough memory for the picture"));

@@ -1,8 +1,8 @@
 // Writes a picture as a one-frame GIF through giflib (Qt 6.4 reads GIF but cannot write it).
 #pragma once
 
-#include <QImage>
 #include <QIODevice>
+#include <QImage>
 #include <QString>
 
 class CGifEncoder {

@@ -27,8 +27,7 @@ QString CannotWrite(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot write %1: %2").arg(path, reason);
 }
 
-bool WriteWithQt(const QImage& image, const QString& mimeType, QIODevice* device,
-                 QString* reason) {
+bool WriteWithQt(const QImage& image, const QString& mimeType, QIODevice* device, QString* reason) {
     QByteArray format = "png";
     QImage picture = image;
     if (mimeType == kBmp || mimeType == kJpeg) {
@@ -67,9 +66,10 @@ bool CImageEncoders::Save(const QImage& image, const QString& path, const QStrin
                           QString* errorText) {
     const std::optional<CImageEncoderInfo> encoder = FindByMime(mimeType);
     if (!encoder)
-        return Fail(errorText,
-                    CannotWrite(path, QStringLiteral("pictures of type \"%1\" cannot be saved")
-                                          .arg(mimeType)));
+        return Fail(
+            errorText,
+            CannotWrite(path,
+                        QStringLiteral("pictures of type \"%1\" cannot be saved").arg(mimeType)));
     if (image.isNull())
         return Fail(errorText, CannotWrite(path, QStringLiteral("there is no picture")));
 

@@ -31,8 +31,8 @@ CPen::CPen(const CBrush& brush, float width) : m_brush(brush), m_width(width) {}
 QPen CPen::ToQPen() const {
     // Width 0 is Qt's cosmetic one-pixel pen, the thinnest line there is, as with any pen below
     // one pixel.
-    QPen pen(m_brush.ToQBrush(), m_width > 0.0f ? qreal(m_width) : 0.0, Qt::SolidLine,
-             Qt::RoundCap, Qt::RoundJoin);
+    QPen pen(m_brush.ToQBrush(), m_width > 0.0f ? qreal(m_width) : 0.0, Qt::SolidLine, Qt::RoundCap,
+             Qt::RoundJoin);
     const QList<qreal> pattern = DashPattern(m_dashStyle);
     if (!pattern.isEmpty())
         pen.setDashPattern(pattern);

@@ -13,6 +13,7 @@
 #include <QWindow>
 
 namespace {
+constexpr int kMostTransparentBackgroundAlpha = 2;
 const char* const kNoCompositorNotice =
     "No compositing manager is running, so the desktop cannot show through Ravlin's "
     "drawings. Your drawings stay visible and clicks still reach your programs; while you "
@@ -226,13 +227,15 @@ void CMainWindow::UpdateFallbackShape() {
         return;
     }
     // No compositor and nothing to click: only the ink itself is shown, the desktop stays live
-    // around it. Everything above the almost transparent background counts as ink.
+    // around it. Everything above the almost transparent background counts as ink: the
+    // background is white at alpha 1, or 2 where a redraw composed the page's own alpha-1
+    // empty pixels over it.
     std::vector<QRect> runs;
     for (int y = 0; y < m_surface.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(m_surface.constScanLine(y));
         int start = -1;
         for (int x = 0; x <= m_surface.width(); ++x) {
-            const bool ink = x < m_surface.width() && qAlpha(line[x]) > 1;
+            const bool ink = x < m_surface.width() && qAlpha(line[x]) > kMostTransparentBackgroundAlpha;
             if (ink && start < 0)
                 start = x;
             else if (!ink && start >= 0) {

@@ -60,6 +60,9 @@ public:
     bool IsCompositing() const { return m_compositing; }
     bool IsOwnWindow(const QWindow* window) const;
 
+    // The focus moved to `focusWindow` (null: to another program).
+    void OnActivate(QWindow* focusWindow);
+
     // Tool state and the rest of the overlay's members.
     int recordPointer = 1;
     int qualityPreset = 0;
@@ -96,7 +99,6 @@ protected:
 private:
     void OnCreate();
     void OnDestroy();
-    void OnActivate(QWindow* focusWindow);
     void OnCompositingChanged(bool compositing);
     void KeepStacking();
     void OnOwnDialogShown(QWidget* dialog);
