@@ -219,11 +219,15 @@ void CX11DisplayServer::SetBoundingShape(WId window, const std::optional<QRegion
     xcb_flush(m_qtConnection);
 }
 
-void CX11DisplayServer::SyncWithScreen() {
+void CX11DisplayServer::RoundTrip() {
     if (!m_qtConnection)
         return;
     XcbReply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(
         m_qtConnection, xcb_get_input_focus(m_qtConnection), nullptr));
+}
+
+void CX11DisplayServer::SyncWithScreen() {
+    RoundTrip();
     if (m_compositing)
         QThread::msleep(kCompositorSettleMs);
 }

@@ -25,6 +25,8 @@ public:
     void SetBoundingShape(WId window, const std::optional<QRegion>& region) override;
     void SyncWithScreen() override;
     QImage GrabScreen(const QRect& rect) override;
+    // One round trip on Qt's connection: everything sent before has been handled by the server.
+    void RoundTrip();
 
 private:
     void ReadWatchEvents();
