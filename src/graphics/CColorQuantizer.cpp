@@ -1,5 +1,7 @@
 #include "CColorQuantizer.h"
 
+#include "CNearestPaletteColor.h"
+
 #include <QHash>
 #include <algorithm>
 #include <array>
@@ -147,68 +149,6 @@ std::vector<QRgb> MedianCutPalette(const QImage& image) {
     return palette;
 }
 
-// Nearest palette colour by squared distance, exact: entries sorted by green, searched outwards
-// from the pixel's green until no closer entry can follow. A small cache serves the runs of
-// equal colours screenshots are made of.
-class CNearestColor {
-public:
-    explicit CNearestColor(const std::vector<QRgb>& palette) {
-        for (size_t i = 0; i < palette.size(); ++i)
-            m_sorted.push_back({qRed(palette[i]), qGreen(palette[i]), qBlue(palette[i]), int(i)});
-        std::sort(m_sorted.begin(), m_sorted.end(), [](const SEntry& a, const SEntry& b) {
-            return a.g != b.g ? a.g < b.g : a.index < b.index;
-        });
-        m_cacheKeys.assign(kCacheSize, 0);
-        m_cacheValues.assign(kCacheSize, 0);
-    }
-
-    int Find(int r, int g, int b) {
-        const quint32 key = 0x1000000u | (quint32(r) << 16) | (quint32(g) << 8) | quint32(b);
-        const size_t slot = ((key * 2654435761u) >> 20) & (kCacheSize - 1);
-        if (m_cacheKeys[slot] == key)
-            return m_cacheValues[slot];
-        const int found = Search(r, g, b);
-        m_cacheKeys[slot] = key;
-        m_cacheValues[slot] = found;
-        return found;
-    }
-
-private:
-    struct SEntry {
-        int r, g, b, index;
-    };
-    static constexpr size_t kCacheSize = 4096;
-
-    int Search(int r, int g, int b) const {
-        const auto start = std::lower_bound(m_sorted.begin(), m_sorted.end(), g,
-                                            [](const SEntry& e, int value) { return e.g < value; });
-        int best = -1;
-        int bestDistance = 1 << 30;
-        auto consider = [&](const SEntry& e) {
-            const int distance =
-                (e.r - r) * (e.r - r) + (e.g - g) * (e.g - g) + (e.b - b) * (e.b - b);
-            if (distance < bestDistance || (distance == bestDistance && e.index < best)) {
-                bestDistance = distance;
-                best = e.index;
-            }
-        };
-        for (auto it = start; it != m_sorted.end() && (it->g - g) * (it->g - g) <= bestDistance;
-             ++it)
-            consider(*it);
-        for (auto it = start; it != m_sorted.begin();) {
-            --it;
-            if ((g - it->g) * (g - it->g) > bestDistance)
-                break;
-            consider(*it);
-        }
-        return best;
-    }
-
-    std::vector<SEntry> m_sorted;
-    std::vector<quint32> m_cacheKeys;
-    std::vector<int> m_cacheValues;
-};
-
 // Errors are kept in sixteenths so the 7/3/5/1 shares stay whole numbers.
 int Diffused(int value, int sixteenths) {
     const int error = sixteenths >= 0 ? (sixteenths + 8) / 16 : (sixteenths - 8) / 16;
@@ -220,7 +160,7 @@ QImage DitherToPalette(const QImage& image, const std::vector<QRgb>& palette) {
     if (indexed.isNull())
         return indexed;
     indexed.setColorTable(QList<QRgb>(palette.begin(), palette.end()));
-    CNearestColor nearest(palette);
+    CNearestPaletteColor nearest(palette);
     const int width = image.width();
     // One spare column on each side, three channels per column.
     std::vector<int> errors(size_t(width + 2) * 3);

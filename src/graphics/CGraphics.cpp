@@ -188,12 +188,19 @@ QRectF CGraphics::MeasureString(const QString& text, const CFont& font, const QR
 }
 
 QBrush CGraphics::SurfaceAnchored(const CBrush& brush) const {
-    QBrush qbrush = brush.ToQBrush();
-    // Qt ties a texture to the painter's coordinates; undoing the painter's transform (our
-    // half-pixel shift for pens included) ties it to the surface's pixels instead. The brush
-    // origin is reset by the callers.
-    if (qbrush.style() == Qt::TexturePattern)
-        qbrush.setTransform(m_painter.worldTransform().inverted());
+    if (!brush.IsTexture() || brush.TextureImage().isNull())
+        return brush.ToQBrush();
+    // Qt ties a texture to the painter's coordinates: to its transform (our half-pixel shift for
+    // pens included) and, in Qt 6.4 for fills but not for pens, to the device pixel ratios of
+    // texture and surface. The texture goes in at ratio 1 and the brush transform undoes the
+    // painter's transform and the surface's ratio, so texture pixel (x, y) lands on surface
+    // pixel (x, y) in every case. The brush origin is reset by the callers.
+    QImage texture = brush.TextureImage();
+    texture.setDevicePixelRatio(1.0);
+    QBrush qbrush(texture);
+    const qreal ratio = m_target->devicePixelRatio();
+    qbrush.setTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio) *
+                        m_painter.worldTransform().inverted());
     return qbrush;
 }
 
