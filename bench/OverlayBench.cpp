@@ -5,6 +5,7 @@
 #include "CMainWindow.h"
 #include "CQtDialogs.h"
 #include "x11/CX11DisplayServer.h"
+#include "x11/CX11GlobalKeys.h"
 
 #include <QApplication>
 #include <QWindow>
@@ -12,7 +13,7 @@
 
 namespace {
 struct COverlayUnderBench {
-    explicit COverlayUnderBench(QSize size) : overlay(server, dialogs) {
+    explicit COverlayUnderBench(QSize size) : overlay(server, dialogs, keys) {
         overlay.Display().SetDisplays({{QRect(QPoint(0, 0), size), QRect(QPoint(0, 0), size),
                                         true, 1.0, "bench"}});
         overlay.Display().SetCurrentDisplay(0);
@@ -26,6 +27,7 @@ struct COverlayUnderBench {
     }
     CX11DisplayServer server;
     CQtDialogs dialogs;
+    CX11GlobalKeys keys;
     CMainWindow overlay;
 };
 

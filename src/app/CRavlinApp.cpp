@@ -1,5 +1,6 @@
 #include "CRavlinApp.h"
 
+#include "CHotKeySettings.h"
 #include "CMainWindow.h"
 #include "CQtDialogs.h"
 #include "CSignalWatcher.h"
@@ -7,6 +8,9 @@
 #include "CommandTable.h"
 #include "RavlinTraceListener.h"
 #include "x11/CX11DisplayServer.h"
+#include "x11/CX11GlobalKeys.h"
+
+#include <QSettings>
 
 #include <cstdlib>
 
@@ -28,6 +32,7 @@ CRavlinApp::~CRavlinApp() {
     // to, and the log last so that everything before it can still be traced.
     m_signals.reset();
     m_mainWindow.reset();
+    m_globalKeys.reset();
     m_displayServer.reset();
     m_dialogs.reset();
     m_instance.reset();
@@ -44,14 +49,20 @@ bool CRavlinApp::InitInstance() {
     m_traceListener = std::make_unique<RavlinTraceListener>();
     m_displayServer = std::make_unique<CX11DisplayServer>();
     m_dialogs = std::make_unique<CQtDialogs>();
-    m_mainWindow = std::make_unique<CMainWindow>(*m_displayServer, *m_dialogs);
+    m_globalKeys = std::make_unique<CX11GlobalKeys>();
+    m_mainWindow = std::make_unique<CMainWindow>(*m_displayServer, *m_dialogs, *m_globalKeys);
     BuildCommandTable(*m_mainWindow);
     m_mainWindow->SetQuitHandler([] { QCoreApplication::exit(0); });
     m_instance->SetActivateHandler([this] { m_mainWindow->OnActivateInstance(); });
     m_instance->SetCommandHandler([this](quint16 id) { m_mainWindow->OnCommand(id); });
 
     m_mainWindow->CreateOverlay();
-    // Shortcuts are read and registered here once they exist: they need the overlay window.
+    // The stored shortcuts replace the defaults, then they are registered.
+    {
+        QSettings settings("Norvane", "Ravlin");
+        CHotKeySettings::Load(m_mainWindow->hotKeys, settings);
+    }
+    m_mainWindow->DoUpdateHotKeys();
     m_mainWindow->show();
 
     m_signals = std::make_unique<CSignalWatcher>([this](int signal) { OnSignal(signal); });
@@ -68,9 +79,16 @@ void CRavlinApp::OnSignal(int) {
 }
 
 int CRavlinApp::ExitInstance(int loopResult) {
-    // The user's settings are written here once there are any.
     m_running = false;
+    SaveHotKeys();
     return loopResult;
+}
+
+void CRavlinApp::SaveHotKeys() {
+    if (!m_mainWindow)
+        return;
+    QSettings settings("Norvane", "Ravlin");
+    CHotKeySettings::Save(m_mainWindow->hotKeys, settings);
 }
 
 void CRavlinApp::OnProcessExit() {

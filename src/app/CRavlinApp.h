@@ -8,6 +8,7 @@ class CSignalWatcher;
 class CSingleInstance;
 class IDialogs;
 class IDisplayServer;
+class IGlobalKeys;
 class RavlinTraceListener;
 
 class CRavlinApp : public QApplication {
@@ -24,12 +25,14 @@ public:
 
 private:
     void OnSignal(int signal);
+    void SaveHotKeys();
     static void OnProcessExit();
 
     std::unique_ptr<CSingleInstance> m_instance;
     std::unique_ptr<RavlinTraceListener> m_traceListener;
     std::unique_ptr<IDisplayServer> m_displayServer;
     std::unique_ptr<IDialogs> m_dialogs;
+    std::unique_ptr<IGlobalKeys> m_globalKeys;
     std::unique_ptr<CMainWindow> m_mainWindow;
     std::unique_ptr<CSignalWatcher> m_signals;
     bool m_running = false;

@@ -1,13 +1,19 @@
 #include "CMainWindow.h"
 
 #include "CBitmap.h"
+#include "COverlayKeys.h"
 #include "CGraphics.h"
 #include "CPen.h"
 #include "IDialogs.h"
 #include "IDisplayServer.h"
+#include "IGlobalKeys.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QCursor>
 #include <QDialog>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWindow>
@@ -20,8 +26,12 @@ const char* const kNoCompositorNotice =
     "draw, the screen behind the drawings is frozen.";
 }
 
-CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs)
-    : m_displayServer(displayServer), m_dialogs(dialogs) {
+CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs,
+                         IGlobalKeys& globalKeys)
+    : hotKeys(globalKeys), m_displayServer(displayServer), m_dialogs(dialogs),
+      m_globalKeys(globalKeys) {
+    hotKeys.BuildDefaultHotKeys();
+    m_globalKeys.SetHotKeyHandler([this](int id) { OnHotKey(id); });
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
@@ -38,6 +48,7 @@ CMainWindow::~CMainWindow() {
     qApp->removeEventFilter(this);
     m_displayServer.SetCompositingChangedHandler({});
     m_displayServer.SetStackingChangedHandler({});
+    m_globalKeys.SetHotKeyHandler({});
 }
 
 qreal CMainWindow::DevicePixelRatio() const {
@@ -208,7 +219,88 @@ void CMainWindow::LeavePointerMode() {
     m_pointerMode = false;
     ApplyInputTransparency();
     UpdateFallbackShape();
-    update();
+    PresentSurface();
+    TakeKeyboard();
+}
+
+void CMainWindow::TakeKeyboard() {
+    // The overlay bypasses the window manager, so nobody else gives it the keyboard.
+    if (isVisible() && !m_pointerMode) {
+        activateWindow();
+        m_displayServer.Flush();
+    }
+}
+
+void CMainWindow::mousePressEvent(QMouseEvent* event) {
+    TakeKeyboard();
+    QWidget::mousePressEvent(event);
+}
+
+void CMainWindow::keyPressEvent(QKeyEvent* event) {
+    if (OnKeyDown(event->key(), event->modifiers()))
+        QWidget::keyPressEvent(event);
+    else
+        event->accept();
+}
+
+bool CMainWindow::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    const COverlayKeyAction action = COverlayKeys::Lookup(key, modifiers);
+    if (action.copyToClipboard)
+        CopyRegionToClipboard();
+    if (action.command)
+        OnCommand(action.command);
+    return action.defaultProcessing;
+}
+
+void CMainWindow::OnHotKey(int id) {
+    if (!hotKeysEnabled || id <= 0 || id > 0xFFFF)
+        return;
+    const QString name = hotKeys.NameOfAtom(static_cast<quint16>(id));
+    if (name.isEmpty())
+        return;
+    if (name == QLatin1String("toolbar"))
+        ToggleToolbar();
+    else
+        OnCommand(HotKeyTable::CommandOf(name));
+    // Puts the pointer where it is, so that its shape follows a tool change at once.
+    QCursor::setPos(QCursor::pos());
+}
+
+void CMainWindow::OnCmdPen() {
+    LeavePointerMode();
+    tool = 0;
+}
+
+void CMainWindow::OnCmdMouse() {
+    // The board scenes return to the desktop here once they exist.
+    EnterPointerMode();
+}
+
+void CMainWindow::ToggleToolbar() {
+    if (m_toolbarWindow)
+        m_toolbarWindow->setVisible(!m_toolbarWindow->isVisible());
+}
+
+void CMainWindow::CopyRegionToClipboard() {
+    QRect region;
+    if (clipRegion.width() > 0 && clipRegion.height() > 0) {
+        const qreal ratio = DevicePixelRatio();
+        const QRect onScreen = clipRegion.translated(display->OverlayRect().topLeft());
+        region = QRect(qRound(onScreen.x() * ratio), qRound(onScreen.y() * ratio),
+                       qRound(onScreen.width() * ratio), qRound(onScreen.height() * ratio));
+    } else if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        const qreal ratio = primary->devicePixelRatio();
+        const QRect area = primary->geometry();
+        region = QRect(qRound(area.x() * ratio), qRound(area.y() * ratio),
+                       qRound(area.width() * ratio), qRound(area.height() * ratio));
+    }
+    // Whatever just changed on the overlay must be on the screen before the grab.
+    if (isVisible())
+        repaint();
+    m_displayServer.SyncWithScreen();
+    const QImage picture = m_displayServer.GrabScreen(region);
+    if (!picture.isNull())
+        QGuiApplication::clipboard()->setImage(picture);
 }
 
 void CMainWindow::ApplyInputTransparency() {

@@ -4,6 +4,7 @@
 // it.
 #include "CCommandMap.h"
 #include "GraphicsTypes.h"
+#include "HotKeyTable.h"
 #include "_DisplayContext.h"
 #include "_PageContext.h"
 
@@ -16,11 +17,12 @@
 
 class IDialogs;
 class IDisplayServer;
+class IGlobalKeys;
 
 class CMainWindow : public QWidget {
     Q_OBJECT
 public:
-    CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs);
+    CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys);
     ~CMainWindow() override;
 
     // Start-up: creates the window over the current display and shows the first surface.
@@ -48,6 +50,23 @@ public:
     void EnterPointerMode();
     void LeavePointerMode();
     bool IsPointerMode() const { return m_pointerMode; }
+
+    // Tool commands.
+    void OnCmdPen();
+    void OnCmdMouse();
+    void ToggleToolbar();
+
+    // Global shortcuts.
+    void BuildDefaultHotKeys() { hotKeys.BuildDefaultHotKeys(); }
+    void RegisterHotKeys() { hotKeys.RegisterHotKeys(); }
+    void UnregisterHotKeys() { hotKeys.UnregisterHotKeys(); }
+    void DoUpdateHotKeys() { hotKeys.DoUpdateHotKeys(); }
+    void OnHotKey(int id);
+    // The keys the overlay handles while it has the keyboard; false: the key goes no further.
+    bool OnKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The clip region, or the whole primary screen without one, as it shows on the screen
+    // (every window included) onto the clipboard.
+    void CopyRegionToClipboard();
 
     // Until the toolbar arrives, a window can stand in its place for placement and stacking.
     void SetToolbarWindow(QWidget* toolbar) { m_toolbarWindow = toolbar; }
@@ -87,6 +106,7 @@ public:
     int recording = 0;
     int paused = 0;
     int hotKeysEnabled = 1;
+    HotKeyTable hotKeys;
     QRect clipRegion;
     int savedTool = 0;
     int hasSoundDevice = 0;
@@ -94,6 +114,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -104,12 +126,14 @@ private:
     void OnOwnDialogShown(QWidget* dialog);
     void OnOwnDialogHidden(QWidget* dialog);
     void ApplyInputTransparency();
+    void TakeKeyboard();
     void UpdateFallbackShape();
     void MakeSurfaces();
     qreal DevicePixelRatio() const;
 
     IDisplayServer& m_displayServer;
     IDialogs& m_dialogs;
+    IGlobalKeys& m_globalKeys;
     CCommandMap m_commands;
     std::function<void()> m_quit;
     QImage m_surface;

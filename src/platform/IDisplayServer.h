@@ -31,6 +31,8 @@ public:
     // Sets the visible shape of a window (device pixels); no value removes the shape. An empty
     // region hides the window's whole area while it stays mapped.
     virtual void SetBoundingShape(WId window, const std::optional<QRegion>& region) = 0;
+    // Sends what is queued for the server now (requests made outside its event handling).
+    virtual void Flush() = 0;
     // Returns once what was painted so far has reached the screen: a round trip to the server,
     // then a short bounded wait for the compositing manager to repaint.
     virtual void SyncWithScreen() = 0;

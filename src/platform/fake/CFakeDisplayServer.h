@@ -21,8 +21,10 @@ public:
         ++shapeCalls;
     }
     void SyncWithScreen() override { ++syncCalls; }
+    void Flush() override { ++flushCalls; }
     QImage GrabScreen(const QRect& rect) override {
         ++grabCalls;
+        lastGrab = rect;
         QImage image(rect.size(), QImage::Format_ARGB32_Premultiplied);
         image.fill(screenColour);
         return image;
@@ -44,5 +46,7 @@ public:
     std::optional<QRegion> shape;
     int shapeCalls = 0;
     int syncCalls = 0;
+    int flushCalls = 0;
     int grabCalls = 0;
+    QRect lastGrab;
 };

@@ -219,6 +219,11 @@ void CX11DisplayServer::SetBoundingShape(WId window, const std::optional<QRegion
     xcb_flush(m_qtConnection);
 }
 
+void CX11DisplayServer::Flush() {
+    if (m_qtConnection)
+        xcb_flush(m_qtConnection);
+}
+
 void CX11DisplayServer::RoundTrip() {
     if (!m_qtConnection)
         return;

@@ -24,6 +24,7 @@ public:
     void KeepBelow(WId window, WId above) override;
     void SetBoundingShape(WId window, const std::optional<QRegion>& region) override;
     void SyncWithScreen() override;
+    void Flush() override;
     QImage GrabScreen(const QRect& rect) override;
     // One round trip on Qt's connection: everything sent before has been handled by the server.
     void RoundTrip();

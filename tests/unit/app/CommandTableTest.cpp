@@ -3,6 +3,8 @@
 #include "CCommandMap.h"
 #include "CommandIds.h"
 
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

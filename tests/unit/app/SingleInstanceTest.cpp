@@ -9,6 +9,8 @@
 #include <QLockFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

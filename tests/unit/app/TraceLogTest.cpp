@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include "QtPrinters.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

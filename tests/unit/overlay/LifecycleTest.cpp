@@ -113,7 +113,7 @@ TEST_F(LifecycleTest, SecondStartTogglesTheToolbarOnlyWhileTheOverlayIsHidden) {
 
 TEST_F(LifecycleTest, UnknownCommandsDoNothing) {
     CreateOverlay();
-    for (CommandId id : {CommandId(0), CommandId(32772), CommandId(32791), CommandId(0xFFFF)})
+    for (CommandId id : {CommandId(0), CommandId(32772), CommandId(32801), CommandId(0xFFFF)})
         EXPECT_FALSE(overlay->OnCommand(id)) << id;
     EXPECT_EQ(quits, 0);
     EXPECT_TRUE(dialogs.questions.isEmpty());

@@ -2,10 +2,13 @@
 // An overlay on the offscreen platform with scripted displays, display server and dialogs.
 #include "CFakeDialogs.h"
 #include "CFakeDisplayServer.h"
+#include "CFakeGlobalKeys.h"
 #include "CMainWindow.h"
 #include "CommandTable.h"
 
 #include <QPainter>
+
+#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +23,7 @@ protected:
     }
 
     void CreateOverlay(std::vector<_DisplayEntry> displays = TwoDisplays()) {
-        overlay = std::make_unique<CMainWindow>(server, dialogs);
+        overlay = std::make_unique<CMainWindow>(server, dialogs, keys);
         overlay->Display().SetDisplays(std::move(displays));
         overlay->Display().SetCurrentDisplay(0);
         BuildCommandTable(*overlay);
@@ -41,6 +44,7 @@ protected:
 
     CFakeDisplayServer server;
     CFakeDialogs dialogs;
+    CFakeGlobalKeys keys;
     std::unique_ptr<CMainWindow> overlay;
     int quits = 0;
 };

@@ -1,0 +1,37 @@
+#include "COverlayKeys.h"
+
+COverlayKeyAction COverlayKeys::Lookup(int key, Qt::KeyboardModifiers modifiers) {
+    const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
+    switch (key) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+        return {ID_CLEAR, false, true};
+    case Qt::Key_Escape:
+        if (modifiers.testFlag(Qt::ShiftModifier))
+            return {ID_EXIT, false, false};
+        return {};
+    case Qt::Key_Space:
+        return {0, false, false};
+    case Qt::Key_Left:
+        return {ID_PREVIOUS_PAGE, false, true};
+    case Qt::Key_Right:
+        return {ID_NEXT_PAGE, false, true};
+    // The digits of the main keyboard row only, not the keypad's.
+    case Qt::Key_1:
+        return keypad ? COverlayKeyAction{} : COverlayKeyAction{ID_PEN, false, true};
+    case Qt::Key_2:
+        return keypad ? COverlayKeyAction{} : COverlayKeyAction{ID_MARKER, false, true};
+    case Qt::Key_3:
+        return keypad ? COverlayKeyAction{} : COverlayKeyAction{ID_ERASER, false, true};
+    case Qt::Key_4:
+        return keypad ? COverlayKeyAction{} : COverlayKeyAction{ID_MOUSE, false, true};
+    case Qt::Key_C:
+        if (modifiers.testFlag(Qt::ControlModifier))
+            return {0, true, false};
+        return {};
+    case Qt::Key_N:
+        return {ID_NEW_PAGE, false, true};
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The keys the overlay handles itself while it has the keyboard.
+#include "CommandIds.h"
+
+#include <Qt>
+
+struct COverlayKeyAction {
+    CommandId command = 0;       // 0: no command
+    bool copyToClipboard = false; // Ctrl+C
+    bool defaultProcessing = true; // false: the key goes no further
+};
+
+class COverlayKeys {
+public:
+    static COverlayKeyAction Lookup(int key, Qt::KeyboardModifiers modifiers);
+};
