@@ -227,7 +227,7 @@ void CMainWindow::TakeKeyboard() {
     // The overlay bypasses the window manager, so nobody else gives it the keyboard.
     if (isVisible() && !m_pointerMode) {
         activateWindow();
-        m_displayServer.Flush();
+        m_displayServer.GiveKeyboardFocus(winId());
     }
 }
 

@@ -33,6 +33,8 @@ public:
     virtual void SetBoundingShape(WId window, const std::optional<QRegion>& region) = 0;
     // Sends what is queued for the server now (requests made outside its event handling).
     virtual void Flush() = 0;
+    // Gives the keyboard to one of our windows that bypasses the window manager.
+    virtual void GiveKeyboardFocus(WId window) = 0;
     // Returns once what was painted so far has reached the screen: a round trip to the server,
     // then a short bounded wait for the compositing manager to repaint.
     virtual void SyncWithScreen() = 0;

@@ -143,6 +143,36 @@ QString ColourText(QRgb c) {
     return QString("(%1, %2, %3)").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
 }
 
+QRect WaitForExitQuestion(int timeoutMs) {
+    QRect found;
+    WaitFor([&] {
+        for (const QString& id : FindWindows("^Ravlin$")) {
+            const QRect r = WindowGeometry(id);
+            // Not the overlay, not the small notice: the question box.
+            if (r.width() < g_session->ScreenSize().width() / 2 && r.height() > 40 &&
+                r.width() > 200 * ProgramScale()) {
+                found = r;
+                return true;
+            }
+        }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+void ClickExitQuestion(const QRect& question, bool yes) {
+    // The buttons, measured from the box's bottom-right corner: Yes, then No.
+    const int s = ProgramScale();
+    const QPoint at = question.bottomRight() + QPoint(1, 1) - QPoint((yes ? 137 : 51) * s, 24 * s);
+    Xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+QString SettingsPath() { return g_session->Home() + "/config/Norvane/Ravlin.conf"; }
+
+void ForgetSettings() { QFile::remove(SettingsPath()); }
+
+void Xdotool(const QStringList& arguments) { g_session->Run("xdotool", arguments); }
+
 QStringList ViewableTopLevelsTopFirst() {
     // xwininfo lists the root's children topmost first.
     const QString out = QString::fromLatin1(g_session->Run("xwininfo", {"-root", "-children"}));

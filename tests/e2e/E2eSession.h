@@ -49,6 +49,15 @@ private:
     bool m_shown = false;
 };
 
+// The exit question, once it shows (empty on time-out), and a click on one of its buttons.
+QRect WaitForExitQuestion(int timeoutMs = 15000);
+void ClickExitQuestion(const QRect& question, bool yes);
+// The program's settings file in the session, and a fresh start without it.
+QString SettingsPath();
+void ForgetSettings();
+// xdotool with the given arguments.
+void Xdotool(const QStringList& arguments);
+
 // The ids of visible windows whose name matches the pattern (xdotool search).
 QStringList FindWindows(const QString& namePattern, bool byClass = false);
 QRect WindowGeometry(const QString& windowId);

@@ -16,32 +16,6 @@ protected:
         ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
     }
 
-    // Waits for the question and returns its window's geometry.
-    QRect WaitForQuestion() {
-        QRect found;
-        WaitFor([&] {
-            for (const QString& id : FindWindows("^Ravlin$")) {
-                const QRect r = WindowGeometry(id);
-                if (r.width() < g_session->ScreenSize().width() / 2 && r.height() > 40 &&
-                    r.width() > 200 * ProgramScale()) {
-                    found = r;
-                    return true;
-                }
-            }
-            return false;
-        });
-        return found;
-    }
-
-    // The question's buttons, measured from its bottom-right corner: Yes, then No.
-    void Click(const QRect& question, bool yes) {
-        const int s = ProgramScale();
-        const QPoint at = question.bottomRight() + QPoint(1, 1) -
-                          QPoint((yes ? 137 : 51) * s, 24 * s);
-        g_session->Run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()),
-                                   "click", "1"});
-    }
-
     CWitnessWindow witness{QRect(200, 200, 600, 400)};
     CRavlinUnderTest ravlin;
     unsigned long overlay = 0;
@@ -49,17 +23,17 @@ protected:
 
 TEST_F(ExitQuestionE2e, NoKeepsTheProgramAndYesEndsIt) {
     ASSERT_TRUE(ravlin.SendCommand(kExitCommand));
-    QRect question = WaitForQuestion();
+    QRect question = WaitForExitQuestion(5000);
     ASSERT_FALSE(question.isEmpty()) << "the exit question did not appear";
-    Click(question, false);
-    EXPECT_TRUE(WaitFor([&] { return WaitForQuestion().isEmpty(); }, 5000));
+    ClickExitQuestion(question, false);
+    EXPECT_TRUE(WaitFor([&] { return WaitForExitQuestion(0).isEmpty(); }, 5000));
     EXPECT_TRUE(ravlin.IsRunning());
     EXPECT_EQ(witness.Presses(), 0) << "the click went through the question";
 
     ASSERT_TRUE(ravlin.SendCommand(kExitCommand));
-    question = WaitForQuestion();
+    question = WaitForExitQuestion(5000);
     ASSERT_FALSE(question.isEmpty());
-    Click(question, true);
+    ClickExitQuestion(question, true);
     EXPECT_TRUE(ravlin.WaitForExit(10000));
     EXPECT_EQ(ravlin.ExitCode(), 0);
 }

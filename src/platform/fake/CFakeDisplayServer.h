@@ -22,6 +22,7 @@ public:
     }
     void SyncWithScreen() override { ++syncCalls; }
     void Flush() override { ++flushCalls; }
+    void GiveKeyboardFocus(WId window) override { focusedWindow = window; }
     QImage GrabScreen(const QRect& rect) override {
         ++grabCalls;
         lastGrab = rect;
@@ -47,6 +48,7 @@ public:
     int shapeCalls = 0;
     int syncCalls = 0;
     int flushCalls = 0;
+    WId focusedWindow = 0;
     int grabCalls = 0;
     QRect lastGrab;
 };

@@ -224,6 +224,17 @@ void CX11DisplayServer::Flush() {
         xcb_flush(m_qtConnection);
 }
 
+void CX11DisplayServer::GiveKeyboardFocus(WId window) {
+    if (!m_qtConnection)
+        return;
+    // Qt stamps its own request with the time of the last event it saw; a shortcut arrives on
+    // our own connection, so that time can be older than the last focus change, and the server
+    // would ignore the request. The current time is never too old.
+    xcb_set_input_focus(m_qtConnection, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(window),
+                        XCB_CURRENT_TIME);
+    xcb_flush(m_qtConnection);
+}
+
 void CX11DisplayServer::RoundTrip() {
     if (!m_qtConnection)
         return;

@@ -25,6 +25,7 @@ public:
     void SetBoundingShape(WId window, const std::optional<QRegion>& region) override;
     void SyncWithScreen() override;
     void Flush() override;
+    void GiveKeyboardFocus(WId window) override;
     QImage GrabScreen(const QRect& rect) override;
     // One round trip on Qt's connection: everything sent before has been handled by the server.
     void RoundTrip();

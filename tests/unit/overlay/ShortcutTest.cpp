@@ -46,6 +46,7 @@ TEST_F(ShortcutTest, PenTakesTheMouseAndCursorGivesItBack) {
     EXPECT_FALSE(overlay->IsPointerMode());
     EXPECT_FALSE(overlay->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
     EXPECT_EQ(overlay->tool, 0);
+    EXPECT_EQ(server.focusedWindow, overlay->winId()) << "the overlay takes the keyboard too";
     keys.Press(kShiftAlt, 'C');
     EXPECT_TRUE(overlay->IsPointerMode());
     EXPECT_EQ(overlay->tool, 0) << "pointer mode keeps the tool";
