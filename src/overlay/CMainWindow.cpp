@@ -1,7 +1,10 @@
 #include "CMainWindow.h"
 
 #include "CBitmap.h"
+#include "CInkStrokes.h"
 #include "COverlayKeys.h"
+#include "CToolCursors.h"
+#include "Trace.h"
 #include "CGraphics.h"
 #include "CPen.h"
 #include "IDialogs.h"
@@ -13,10 +16,13 @@
 #include <QCursor>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimerEvent>
 #include <QScreen>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWindow>
+#include <optional>
 
 namespace {
 constexpr int kMostTransparentBackgroundAlpha = 2;
@@ -92,6 +98,8 @@ void CMainWindow::OnCreate() {
     m_surface = pages[0]->bitmap.copy();
     m_surface.setDevicePixelRatio(DevicePixelRatio());
 
+    m_menu = CMenuResource::Load(134);
+    UpdateToolCursor();
     m_compositing = m_displayServer.IsCompositing();
     EnterPointerMode();
     if (!m_compositing)
@@ -108,7 +116,7 @@ bool CMainWindow::IsOwnWindow(const QWindow* window) const {
     return false;
 }
 
-void CMainWindow::PresentSurface() {
+void CMainWindow::PresentSurface(const QRect& changed) {
     if (clipRegion.width() > 0 && clipRegion.height() > 0) {
         CGraphics graphics(&m_surface);
         CPen pen(0xFF000000u, 1.0f);
@@ -119,8 +127,13 @@ void CMainWindow::PresentSurface() {
     // Presenting also puts the window over the overlay rectangle.
     if (geometry() != display->OverlayRect())
         setGeometry(display->OverlayRect());
-    UpdateFallbackShape();
-    update();
+    if (changed.isNull()) {
+        UpdateFallbackShape();
+        update();
+    } else {
+        // A drawing tick: only the box it touched goes to the screen.
+        update(changed);
+    }
 }
 
 void CMainWindow::DoRedraw() {
@@ -233,7 +246,168 @@ void CMainWindow::TakeKeyboard() {
 
 void CMainWindow::mousePressEvent(QMouseEvent* event) {
     TakeKeyboard();
-    QWidget::mousePressEvent(event);
+    const QPoint point = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        OnLButtonDown(point);
+    else if (event->button() == Qt::RightButton)
+        OnRButtonDown(point);
+}
+
+void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
+    OnMouseMove(event->position().toPoint());
+}
+
+void CMainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        OnLButtonUp(event->position().toPoint());
+}
+
+void CMainWindow::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_strokeTimer.timerId())
+        OnTimer(kStrokeTimerId);
+    else
+        QWidget::timerEvent(event);
+}
+
+void CMainWindow::OnLButtonDown(const QPoint& point) {
+    buttonDown = 1;
+    BeginStroke(point);
+    AddStrokePoint(point);
+}
+
+void CMainWindow::OnMouseMove(const QPoint& point) {
+    if (buttonDown)
+        AddStrokePoint(point);
+}
+
+void CMainWindow::OnLButtonUp(const QPoint& point) {
+    if (!buttonDown)
+        return;
+    AddStrokePoint(point);
+    buttonDown = 0;
+    EndStroke(point);
+}
+
+void CMainWindow::BeginStroke(const QPoint& point) {
+    dirtyRect = QRect(0, 0, 0, 0);
+    if (tool == 3)
+        clipRegion = QRect(point.x(), point.y(), clipRegion.width(), clipRegion.height());
+    m_strokeTimer.start(kStrokePeriodMs, this);
+}
+
+void CMainWindow::AddStrokePoint(const QPoint& point) {
+    if (tool == 3) {
+        // Even sizes that keep their sign (division truncates toward zero).
+        clipRegion = QRect(clipRegion.x(), clipRegion.y(), (point.x() - clipRegion.x()) / 2 * 2,
+                           (point.y() - clipRegion.y()) / 2 * 2);
+    }
+    strokePoints.push_back(point);
+}
+
+void CMainWindow::EndStroke(const QPoint&) {
+    // What was gathered since the last tick is drawn, not dropped: a quick stroke keeps its
+    // end. A click without a move still draws nothing.
+    if (tool <= 2 && strokePoints.size() > 1)
+        DrawStrokeStep();
+    strokePoints.clear();
+    if (tool == 3)
+        EndClipSelection();
+    // The timer has nothing more to do: no text bubble is open to preview.
+    m_strokeTimer.stop();
+    RefreshToolTexture(dirtyRect);
+}
+
+void CMainWindow::EndClipSelection() {
+    clipRegion = CInkStrokes::Normalised(clipRegion);
+    tool = savedTool;
+    DoRedraw();
+    RefreshToolTexture();
+    UpdateToolCursor();
+    // The surface without the tint and the readout is on the screen before the grab.
+    CopyRegionToClipboard();
+}
+
+void CMainWindow::OnTimer(int id) {
+    if (id == kStrokeTimerId)
+        DrawStrokeStep();
+}
+
+void CMainWindow::DrawStrokeStep() {
+    const size_t n = strokePoints.size();
+    _PageContext* page = CurrentPage();
+    if (!page || (tool != 4 && n <= 1))
+        return;
+    QRect changed;
+    switch (tool) {
+    case 0:
+        if (CInkStrokes::Moves(strokePoints))
+            changed = CInkStrokes::DrawPen(page->bitmap, strokePoints, penColour, penWidth);
+        break;
+    case 1:
+        if (CInkStrokes::Moves(strokePoints))
+            changed = CInkStrokes::DrawMarker(page->bitmap, strokePoints, toolTexture,
+                                              markerWidth, dirtyRect);
+        break;
+    case 2:
+        if (CInkStrokes::Moves(strokePoints))
+            changed = CInkStrokes::DrawEraser(page->bitmap, strokePoints, toolTexture,
+                                              eraserWidth, desktopScene == 0);
+        break;
+    case 3:
+        CInkStrokes::DrawRegionPreview(m_surface, page->bitmap, desktopScene != 0, boardColour,
+                                       clipRegion);
+        changed = rect();
+        break;
+    default:
+        break;
+    }
+    if (n > 1)
+        strokePoints.erase(strokePoints.begin(), strokePoints.end() - 1);
+    if (changed.isNull())
+        return;
+    changed = changed.intersected(rect());
+    // The ink went to the page; the surface takes the changed box from it, so it shows exactly
+    // what a rebuild would.
+    if (tool <= 2)
+        CInkStrokes::Compose(m_surface, page->bitmap, backgroundColour, changed);
+    PresentSurface(changed);
+}
+
+void CMainWindow::RefreshToolTexture(const std::optional<QRect>& rect) {
+    if (_PageContext* page = CurrentPage())
+        CInkStrokes::RefreshToolTexture(toolTexture, tool, page->bitmap, desktopScene != 0,
+                                        backgroundColour, markerColour, rect);
+}
+
+void CMainWindow::UpdateToolCursor() {
+    if (tool == 3 || tool == 4 || m_pointerMode)
+        return;
+    const ARGB colours[] = {penColour, markerColour, 0};
+    m_toolCursors[tool] = CToolCursors::Build(tool, colours[tool]);
+    OnSetCursor();
+}
+
+void CMainWindow::OnSetCursor() {
+    if (tool >= 0 && tool <= 2)
+        setCursor(m_toolCursors[tool]);
+    else if (tool == 3)
+        setCursor(Qt::CrossCursor);
+    else
+        setCursor(Qt::ArrowCursor);
+}
+
+void CMainWindow::OnRButtonDown(const QPoint& point) {
+    static const char* const kPopups[] = {"pen", "marker", "eraser", nullptr, "text"};
+    if (tool < 0 || tool > 4 || !kPopups[tool])
+        return;
+    const CMenuPopup* popup = m_menu.FindPopupByCaption(QString::fromLatin1(kPopups[tool]));
+    if (!popup) {
+        Trace("Error, cannot find submenu %s\n", kPopups[tool]);
+        return;
+    }
+    const QPoint at = display->OverlayRect().topLeft() + point;
+    if (const CommandId chosen = m_dialogs.TrackPopupMenu(this, *popup, at))
+        OnCommand(chosen);
 }
 
 void CMainWindow::keyPressEvent(QKeyEvent* event) {
@@ -269,11 +443,112 @@ void CMainWindow::OnHotKey(int id) {
 void CMainWindow::OnCmdPen() {
     LeavePointerMode();
     tool = 0;
+    UpdateToolCursor();
+}
+
+void CMainWindow::OnCmdMarker() {
+    LeavePointerMode();
+    tool = 1;
+    RefreshToolTexture();
+    UpdateToolCursor();
+}
+
+void CMainWindow::OnCmdEraser() {
+    LeavePointerMode();
+    tool = 2;
+    RefreshToolTexture();
+    UpdateToolCursor();
+}
+
+void CMainWindow::OnCmdText() {
+    tool = 4;
+    LeavePointerMode();
+    OnSetCursor();
 }
 
 void CMainWindow::OnCmdMouse() {
-    // The board scenes return to the desktop here once they exist.
+    if (desktopScene == 0) {
+        desktopScene = 1;
+        backgroundColour = 0x01FFFFFF;
+        DoRedraw();
+        RefreshToolTexture();
+    }
     EnterPointerMode();
+}
+
+void CMainWindow::OnCmdPenColour(CommandId id) {
+    static constexpr ARGB kColours[] = {0xFF000000, 0xFF0000FF, 0xFF008000,
+                                        0xFFFF0000, 0xFFFFFFFF, 0xFFFFFF00};
+    tool = 0;
+    LeavePointerMode();
+    penColour = kColours[id - ID_PEN_BLACK];
+    UpdateToolCursor();
+}
+
+void CMainWindow::OnCmdPenWidth(CommandId id) {
+    static constexpr float kWidths[] = {2.5f, 5.0f, 7.5f, 10.0f};
+    tool = 0;
+    LeavePointerMode();
+    penWidth = kWidths[id - ID_PEN_THINNER];
+    UpdateToolCursor();
+}
+
+void CMainWindow::OnCmdMarkerColour(CommandId id) {
+    static constexpr ARGB kColours[] = {0x8FFFFF00, 0x8F40E0D0, 0x8F90EE90, 0x8FFFC0CB};
+    LeavePointerMode();
+    markerColour = kColours[id - ID_MARKER_YELLOW];
+    markerWidth = 20;
+    tool = 1;
+    RefreshToolTexture();
+    UpdateToolCursor();
+}
+
+void CMainWindow::OnCmdEraserSize(CommandId id) {
+    static constexpr int kWidths[] = {10, 20, 40};
+    LeavePointerMode();
+    eraserWidth = kWidths[id - ID_ERASER_SMALL];
+    tool = 2;
+    RefreshToolTexture();
+    UpdateToolCursor();
+}
+
+void CMainWindow::OnCmdTextColour(CommandId id) {
+    tool = 4;
+    LeavePointerMode();
+    switch (id) {
+    case ID_TEXT_BLACK: textColour = 0xFF000000; break;
+    case ID_TEXT_BLUE: textColour = 0xFF0000FF; break;
+    case ID_TEXT_GREEN: textColour = 0xFF008000; break;
+    case ID_TEXT_RED: textColour = 0xFFFF0000; break;
+    case ID_TEXT_WHITE: textColour = 0xFFFFFFFF; break;
+    case ID_TEXT_YELLOW: textColour = 0xFFFFFF00; break;
+    default: break;
+    }
+    OnSetCursor();
+}
+
+void CMainWindow::OnCmdTextSize(CommandId id) {
+    static constexpr int kSizes[] = {12, 24, 36, 48};
+    tool = 4;
+    LeavePointerMode();
+    textSize = kSizes[id - ID_TEXT_12PT];
+    OnSetCursor();
+}
+
+void CMainWindow::OnCmdPause() {
+    // While recording this pauses and resumes; until then it selects the clip region.
+    if (!recording)
+        BeginClipSelection();
+}
+
+void CMainWindow::BeginClipSelection() {
+    savedTool = tool;
+    clipRegion = QRect(0, 0, 0, 0);
+    tool = 3;
+    LeavePointerMode();
+    OnSetCursor();
+    // The recording graph is released here once it exists, so the next one takes the region.
+    DoRedraw();
 }
 
 void CMainWindow::ToggleToolbar() {

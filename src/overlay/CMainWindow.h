@@ -3,11 +3,14 @@
 // the program's state. It dispatches every command; the work itself lives in the classes beside
 // it.
 #include "CCommandMap.h"
+#include "CMenuResource.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
 #include "_DisplayContext.h"
 #include "_PageContext.h"
 
+#include <QBasicTimer>
+#include <QCursor>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -41,7 +44,8 @@ public:
     // A second start of the program asked this one to come forward.
     void OnActivateInstance();
 
-    void PresentSurface();
+    // Shows the surface: the whole of it, or only the box a drawing tick changed.
+    void PresentSurface(const QRect& changed = QRect());
     void DoRedraw();
     void SelectDisplay(int index);
     void CenterToolbar();
@@ -51,10 +55,39 @@ public:
     void LeavePointerMode();
     bool IsPointerMode() const { return m_pointerMode; }
 
-    // Tool commands.
+    // Tool commands; every choice of a tool or of one of its values ends pointer mode.
     void OnCmdPen();
+    void OnCmdMarker();
+    void OnCmdEraser();
+    void OnCmdText();
     void OnCmdMouse();
+    void OnCmdPenColour(CommandId id);
+    void OnCmdPenWidth(CommandId id);
+    void OnCmdMarkerColour(CommandId id);
+    void OnCmdEraserSize(CommandId id);
+    void OnCmdTextColour(CommandId id);
+    void OnCmdTextSize(CommandId id);
+    void OnCmdPause();
     void ToggleToolbar();
+    // The region-selection tool: the next drag draws the clip region.
+    void BeginClipSelection();
+    void UpdateToolCursor();
+    // Prepares the marker's or the eraser's paint from the page as it is now.
+    void RefreshToolTexture(const std::optional<QRect>& rect = std::nullopt);
+    // The tool drop-downs; the toolbar will share them.
+    void SetMenu(CMenuResource menu) { m_menu = std::move(menu); }
+
+    // The stroke pipeline: press, moves, the drawing tick and release, in overlay coordinates.
+    static constexpr int kStrokeTimerId = 55;
+    static constexpr int kStrokePeriodMs = 25;
+    void OnLButtonDown(const QPoint& point);
+    void OnMouseMove(const QPoint& point);
+    void OnLButtonUp(const QPoint& point);
+    void OnRButtonDown(const QPoint& point);
+    void OnTimer(int id);
+    void DrawStrokeStep();
+    bool IsStrokeTimerRunning() const { return m_strokeTimer.isActive(); }
+    const QCursor& ToolCursor(int index) const { return m_toolCursors[index]; }
 
     // Global shortcuts.
     void BuildDefaultHotKeys() { hotKeys.BuildDefaultHotKeys(); }
@@ -101,6 +134,8 @@ public:
     float textAnchorY = 0;
     QString text;
     int buttonDown = 0;
+    std::vector<QPoint> strokePoints;
+    QRect dirtyRect;
     std::vector<std::unique_ptr<_PageContext>> pages;
     size_t currentPage = 0;
     int recording = 0;
@@ -116,6 +151,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -127,6 +165,11 @@ private:
     void OnOwnDialogHidden(QWidget* dialog);
     void ApplyInputTransparency();
     void TakeKeyboard();
+    void BeginStroke(const QPoint& point);
+    void AddStrokePoint(const QPoint& point);
+    void EndStroke(const QPoint& point);
+    void EndClipSelection();
+    void OnSetCursor();
     void UpdateFallbackShape();
     void MakeSurfaces();
     qreal DevicePixelRatio() const;
@@ -137,6 +180,9 @@ private:
     CCommandMap m_commands;
     std::function<void()> m_quit;
     QImage m_surface;
+    QBasicTimer m_strokeTimer;
+    QCursor m_toolCursors[3];
+    CMenuResource m_menu;
     QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
     std::vector<QPointer<QWidget>> m_openDialogs;

@@ -17,6 +17,8 @@ const CCommandMap::Row* CCommandMap::Find(CommandId id) const {
 }
 
 bool CCommandMap::Dispatch(CommandId id) const {
+    if (m_observer)
+        m_observer(id);
     const Row* row = Find(id);
     if (!row || !row->handler)
         return false;

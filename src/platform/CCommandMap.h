@@ -17,6 +17,8 @@ public:
 
     // Runs the handler bound to `id`; returns false when the identifier has none.
     bool Dispatch(CommandId id) const;
+    // Sees every identifier before it is dispatched, handled or not (diagnostics and tests).
+    void SetObserver(std::function<void(CommandId)> observer) { m_observer = std::move(observer); }
     bool Handles(CommandId id) const;
 
 private:
@@ -27,4 +29,5 @@ private:
     };
     const Row* Find(CommandId id) const;
     std::vector<Row> m_rows;
+    std::function<void(CommandId)> m_observer;
 };

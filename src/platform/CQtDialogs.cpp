@@ -1,6 +1,9 @@
 #include "CQtDialogs.h"
 
+#include "CMenuResource.h"
+
 #include <QGuiApplication>
+#include <QMenu>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
@@ -17,6 +20,23 @@ bool CQtDialogs::AskYesNo(QWidget* owner, const QString& text, const QString& ca
                     owner);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+CommandId CQtDialogs::TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
+                                     const QPoint& screenPosition) {
+    QMenu menu(owner);
+    for (const CMenuItem& item : popup.items) {
+        if (item.separator) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(item.text);
+        action->setData(item.id);
+        action->setCheckable(item.checked);
+        action->setChecked(item.checked);
+    }
+    const QAction* chosen = menu.exec(screenPosition);
+    return chosen ? static_cast<CommandId>(chosen->data().toUInt()) : CommandId(0);
 }
 
 void CQtDialogs::ShowNotice(const QString& text) {

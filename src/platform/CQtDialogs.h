@@ -12,6 +12,8 @@ public:
     ~CQtDialogs() override;
     bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) override;
     void ShowNotice(const QString& text) override;
+    CommandId TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
+                             const QPoint& screenPosition) override;
 
 private:
     QPointer<QLabel> m_notice;

@@ -1,0 +1,134 @@
+#include "CInkStrokes.h"
+
+#include "CGraphics.h"
+
+namespace {
+// The box of a segment, widened by the pen and a margin for antialiasing.
+QRect SegmentBox(const std::vector<QPoint>& points, float width) {
+    int left = points.front().x(), right = left, top = points.front().y(), bottom = top;
+    for (const QPoint& p : points) {
+        left = std::min(left, p.x());
+        right = std::max(right, p.x());
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    const int margin = static_cast<int>(width / 2) + 3;
+    return QRect(QPoint(left - margin, top - margin), QPoint(right + margin, bottom + margin));
+}
+
+// A union that keeps a zero rectangle at the origin as a corner: the marker's dirty area has
+// always grown from it, and its refresh relies on nothing more than covering the stroke.
+QRect UnionKeepingOrigin(const QRect& a, const QRect& b) {
+    const int left = std::min(a.x(), b.x());
+    const int top = std::min(a.y(), b.y());
+    const int right = std::max(a.x() + a.width(), b.x() + b.width());
+    const int bottom = std::max(a.y() + a.height(), b.y() + b.height());
+    return QRect(left, top, right - left, bottom - top);
+}
+} // namespace
+
+bool CInkStrokes::Moves(const std::vector<QPoint>& points) {
+    for (const QPoint& p : points)
+        if (p != points.front())
+            return true;
+    return false;
+}
+
+QRect CInkStrokes::DrawPen(QImage& page, const std::vector<QPoint>& points, ARGB colour,
+                           float width) {
+    CGraphics graphics(&page);
+    graphics.SetCompositingMode(ECompositingMode::SourceOver);
+    graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
+    graphics.DrawCardinalSpline(CPen(colour, width), points);
+    // A spline can swing a little beyond its points' box.
+    return SegmentBox(points, width * 2);
+}
+
+QRect CInkStrokes::DrawMarker(QImage& page, const std::vector<QPoint>& points,
+                              const QImage& paint, int width, QRect& dirtyRect) {
+    CGraphicsPath path;
+    path.AddLines(points);
+    const CPen pen(CBrush::Texture(paint), static_cast<float>(width));
+    dirtyRect = UnionKeepingOrigin(dirtyRect, path.GetBounds(&pen).toAlignedRect());
+    CGraphics graphics(&page);
+    graphics.SetCompositingMode(ECompositingMode::SourceCopy);
+    graphics.SetSmoothingMode(ESmoothingMode::None);
+    graphics.DrawPath(pen, path);
+    return SegmentBox(points, static_cast<float>(width));
+}
+
+QRect CInkStrokes::DrawEraser(QImage& page, const std::vector<QPoint>& points,
+                              const QImage& paint, int width, bool boardScene) {
+    CGraphicsPath path;
+    path.AddLines(points);
+    CPen pen(CBrush::Texture(paint), static_cast<float>(width));
+    if (boardScene)
+        pen.SetBrush(CBrush::Solid(0x00FFFFFF));
+    // Hard edges, whatever the last stroke used: erased is erased.
+    CGraphics graphics(&page);
+    graphics.SetCompositingMode(ECompositingMode::SourceCopy);
+    graphics.SetSmoothingMode(ESmoothingMode::None);
+    graphics.DrawPath(pen, path);
+    return SegmentBox(points, static_cast<float>(width));
+}
+
+void CInkStrokes::Compose(QImage& surface, const QImage& page, ARGB backgroundColour,
+                          const QRect& box) {
+    CGraphics graphics(&surface);
+    graphics.SetClip(box);
+    graphics.Clear(backgroundColour);
+    graphics.SetCompositingMode(ECompositingMode::SourceOver);
+    graphics.DrawImage(page, QPoint(0, 0));
+}
+
+void CInkStrokes::RefreshToolTexture(QImage& texture, int tool, const QImage& page,
+                                     bool desktopScene, ARGB backgroundColour, ARGB markerColour,
+                                     const std::optional<QRect>& rect) {
+    CGraphics graphics(&texture);
+    if (tool == 1) {
+        if (rect)
+            graphics.SetClip(*rect);
+        graphics.Clear(desktopScene ? 0x00FFFFFFu : backgroundColour);
+        graphics.SetCompositingMode(ECompositingMode::SourceOver);
+        graphics.DrawImage(page, QPoint(0, 0));
+        graphics.FillRectangle(CBrush::Solid(markerColour),
+                               QRect(QPoint(0, 0), texture.deviceIndependentSize().toSize()));
+        graphics.ResetClip();
+    } else if (tool == 2) {
+        graphics.Clear(backgroundColour);
+    }
+}
+
+QRect CInkStrokes::Normalised(const QRect& region) {
+    int x = region.x(), y = region.y(), w = region.width(), h = region.height();
+    if (w < 0) {
+        x += w;
+        w = -w;
+    }
+    if (h < 0) {
+        y += h;
+        h = -h;
+    }
+    return QRect(x, y, w, h);
+}
+
+void CInkStrokes::DrawRegionPreview(QImage& surface, const QImage& page, bool desktopScene,
+                                    ARGB boardColour, const QRect& region) {
+    CGraphics graphics(&surface);
+    graphics.SetCompositingMode(ECompositingMode::SourceCopy);
+    if (!desktopScene) {
+        graphics.Clear(boardColour);
+        graphics.SetCompositingMode(ECompositingMode::SourceOver);
+    }
+    graphics.DrawImage(page, QPoint(0, 0));
+    graphics.SetCompositingMode(ECompositingMode::SourceOver);
+    const QRect area = Normalised(region);
+    graphics.FillRectangle(CBrush::Solid(0x7FC8FF00), area);
+    CStringFormat format;
+    format.SetAlignment(EStringAlignment::Center);
+    format.SetLineAlignment(EStringAlignment::Center);
+    format.SetFormatFlags(kStringFormatNoWrap);
+    graphics.DrawString(QStringLiteral("(%1 \u00D7 %2)").arg(area.width()).arg(area.height()),
+                        CFont("Courier New", 12, true), QRectF(area), format,
+                        CBrush::Solid(0xFFFF0000));
+}

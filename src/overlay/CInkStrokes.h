@@ -1,0 +1,44 @@
+#pragma once
+// Drawing one segment of a stroke onto the current page, and preparing the marker's and the
+// eraser's paint. Points are overlay coordinates; each drawing returns the box it touched, which
+// the overlay then composes onto its surface from the page — so the surface always shows
+// exactly what a rebuild from the page would.
+#include "GraphicsTypes.h"
+
+#include <QImage>
+#include <QRect>
+#include <optional>
+#include <vector>
+
+class CInkStrokes {
+public:
+    // A cardinal spline through the points, blended onto the page.
+    static QRect DrawPen(QImage& page, const std::vector<QPoint>& points, ARGB colour,
+                         float width);
+    // Lines through the points painted with the prepared marker paint, copied (not blended) so
+    // that a stroke crossing itself keeps one layer of tint. Widens `dirtyRect` by the segment.
+    static QRect DrawMarker(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
+                            int width, QRect& dirtyRect);
+    // Lines through the points, leaving the page's empty value: the background's alpha-1 white
+    // (the eraser's paint) on the desktop, transparent on a board.
+    static QRect DrawEraser(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
+                            int width, bool boardScene);
+    // The surface within `box`: the background with the page over it.
+    static void Compose(QImage& surface, const QImage& page, ARGB backgroundColour,
+                        const QRect& box);
+
+    // The marker's paint: the page as it is now, over transparent white (desktop) or the
+    // background (board), with one layer of the marker colour over it — within `rect` only
+    // when given. The eraser's paint: the background colour. Other tools have none.
+    static void RefreshToolTexture(QImage& texture, int tool, const QImage& page,
+                                   bool desktopScene, ARGB backgroundColour, ARGB markerColour,
+                                   const std::optional<QRect>& rect);
+
+    // The region-selection picture: the page over the scene, the region tinted, and its size.
+    static void DrawRegionPreview(QImage& surface, const QImage& page, bool desktopScene,
+                                  ARGB boardColour, const QRect& region);
+    // A region with negative width or height turned into the same area with positive ones.
+    static QRect Normalised(const QRect& region);
+    // True when the points go somewhere: a click without a move draws nothing.
+    static bool Moves(const std::vector<QPoint>& points);
+};

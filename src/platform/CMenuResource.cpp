@@ -1,0 +1,41 @@
+#include "CMenuResource.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+CMenuResource CMenuResource::Load(int number) {
+    QFile file(QStringLiteral(":/menus/%1.json").arg(number));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return FromJson(file.readAll());
+}
+
+CMenuResource CMenuResource::FromJson(const QByteArray& json) {
+    CMenuResource menu;
+    const QJsonArray popups = QJsonDocument::fromJson(json).object().value("popups").toArray();
+    for (const QJsonValue& popupValue : popups) {
+        const QJsonObject popupObject = popupValue.toObject();
+        CMenuPopup popup{popupObject.value("caption").toString(), {}};
+        for (const QJsonValue& itemValue : popupObject.value("items").toArray()) {
+            const QJsonObject item = itemValue.toObject();
+            const int id = item.value("id").toInt();
+            if (item.value("separator").toBool() || id <= 0 || id > 0xFFFF) {
+                popup.items.push_back({QString(), 0, true, false});
+                continue;
+            }
+            popup.items.push_back({item.value("text").toString(), static_cast<CommandId>(id),
+                                   false, item.value("checked").toBool()});
+        }
+        menu.m_popups.push_back(std::move(popup));
+    }
+    return menu;
+}
+
+const CMenuPopup* CMenuResource::FindPopupByCaption(const QString& caption) const {
+    for (const CMenuPopup& popup : m_popups)
+        if (popup.caption == caption)
+            return &popup;
+    return nullptr;
+}

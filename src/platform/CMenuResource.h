@@ -1,0 +1,35 @@
+#pragma once
+// Menus kept as data (resources/menus/<number>.json): top-level popups with captions, whose
+// items carry command identifiers. The toolbar's drop-downs, the overlay's right-click popups
+// and the tray menu are built from them.
+#include "CommandIds.h"
+
+#include <QString>
+#include <vector>
+
+struct CMenuItem {
+    QString text;
+    CommandId id = 0;
+    bool separator = false;
+    bool checked = false;
+};
+
+struct CMenuPopup {
+    QString caption;
+    std::vector<CMenuItem> items;
+};
+
+class CMenuResource {
+public:
+    // Reads ":/menus/<number>.json"; an unreadable or broken resource gives an empty menu.
+    static CMenuResource Load(int number);
+    static CMenuResource FromJson(const QByteArray& json);
+
+    // The popup of the first top-level item whose caption equals `caption` exactly
+    // (case-sensitive), or null.
+    const CMenuPopup* FindPopupByCaption(const QString& caption) const;
+    const std::vector<CMenuPopup>& Popups() const { return m_popups; }
+
+private:
+    std::vector<CMenuPopup> m_popups;
+};
