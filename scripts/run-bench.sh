@@ -21,5 +21,5 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   sleep 0.5
 fi
 
-echo "Overlay presentation (program + X server time per present, same run):"
+echo "Overlay presentation per tick or present, same run (CPU = this program, server_ms = the X server):"
 "$bin/overlay_bench" --benchmark_min_time=0.5

@@ -1,0 +1,107 @@
+// Drawing as a presenter does it: a shortcut, then drags on whatever the screen shows.
+#include "E2eSession.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr QRgb kPenRed = 0xFFFF0000;
+
+class DrawingE2e : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ForgetSettings();
+        ASSERT_TRUE(witness.IsShown());
+        ASSERT_TRUE(ravlin.Start());
+        overlay = ravlin.WaitForOverlay();
+        ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
+    }
+    // A drag in small steps with pauses, so that drawing ticks fall between the moves.
+    void Drag(QPoint from, QPoint to, int steps = 12) {
+        QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()),
+                         "mousedown", "1"};
+        for (int i = 1; i <= steps; ++i) {
+            const QPoint p = from + (to - from) * i / steps;
+            args << "sleep" << "0.03" << "mousemove" << QString::number(p.x())
+                 << QString::number(p.y());
+        }
+        args << "sleep" << "0.05" << "mouseup" << "1";
+        Xdotool(args);
+    }
+    // Waits until the screen pixel satisfies the check.
+    bool ScreenShows(QPoint at, const std::function<bool(QRgb)>& check, QRgb* seen = nullptr) {
+        return WaitFor([&] {
+            const QImage shot = g_session->Screenshot();
+            if (shot.isNull())
+                return false;
+            const QRgb pixel = shot.pixel(at);
+            if (seen)
+                *seen = pixel;
+            return check(pixel);
+        }, 8000);
+    }
+    void Key(const QString& keys) { Xdotool({"key", keys}); }
+
+    CWitnessWindow witness{QRect(100, 100, 900, 500)};
+    CRavlinUnderTest ravlin;
+    unsigned long overlay = 0;
+};
+
+TEST_F(DrawingE2e, PenMarkerEraserAndBackToPointerMode) {
+    QRgb seen = 0;
+    Key("alt+shift+p");
+    Drag({200, 300}, {800, 300});
+    // A visible line of the pen colour along the drag, its end included.
+    for (int x : {210, 500, 790})
+        EXPECT_TRUE(ScreenShows({x, 300}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }, &seen))
+            << x << " " << ColourText(seen).toStdString();
+
+    Key("alt+shift+h");
+    Drag({500, 200}, {500, 400});
+    // The marker tints the line without covering it, and tints the window beneath.
+    EXPECT_TRUE(ScreenShows({500, 300}, [](QRgb p) {
+        return qRed(p) > 200 && qGreen(p) > 60 && qGreen(p) < 200 && qBlue(p) < 60;
+    }, &seen)) << ColourText(seen).toStdString();
+    EXPECT_TRUE(ScreenShows({500, 250}, [](QRgb p) {
+        return !ColourNear(p, CWitnessWindow::kColour, 10) && qRed(p) > qRed(CWitnessWindow::kColour) + 60;
+    }, &seen)) << ColourText(seen).toStdString();
+
+    Key("alt+shift+e");
+    Drag({500, 200}, {500, 400});
+    // Both are gone along the eraser's path and the window beneath shows again.
+    for (int y : {250, 300})
+        EXPECT_TRUE(ScreenShows({500, y}, [](QRgb p) {
+            return ColourNear(p, CWitnessWindow::kColour, 2);
+        }, &seen)) << y << " " << ColourText(seen).toStdString();
+
+    Key("alt+shift+c");
+    const int before = witness.Presses();
+    EXPECT_TRUE(WaitFor([&] {
+        Xdotool({"mousemove", "300", "500", "click", "1"});
+        return WaitFor([&] { return witness.Presses() > before; }, 300);
+    }, 8000)) << "clicks pass again";
+    EXPECT_TRUE(ScreenShows({300, 300}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }))
+        << "the drawing stays visible in pointer mode";
+}
+
+TEST_F(DrawingE2e, RegionSelectionPutsWhatLiesUnderItOnTheClipboard) {
+    Key("F9"); // Pause while nothing is recorded: select a region
+    Drag({300, 300}, {407, 355}, 6);
+    QImage copied;
+    EXPECT_TRUE(WaitFor([&] {
+        copied = QImage::fromData(
+            g_session->Run("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"}, nullptr,
+                           3000),
+            "PNG");
+        return copied.size() == QSize(106, 54);
+    }, 10000)) << copied.width() << "x" << copied.height();
+    // The window beneath, without the selection's tint or its size readout.
+    if (!copied.isNull()) {
+        EXPECT_TRUE(ColourNear(copied.pixel(53, 27), CWitnessWindow::kColour, 2))
+            << ColourText(copied.pixel(53, 27)).toStdString();
+        EXPECT_TRUE(ColourNear(copied.pixel(5, 5), CWitnessWindow::kColour, 2));
+    }
+    // The region's frame stands around it on the screen.
+    EXPECT_TRUE(ScreenShows({299, 299}, [](QRgb p) { return ColourNear(p, 0xFF000000, 2); }));
+}
+} // namespace
