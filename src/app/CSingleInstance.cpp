@@ -60,23 +60,34 @@ void CSingleInstance::Listen() {
     });
 }
 
+std::optional<CSingleInstance::CRequest> CSingleInstance::ParseRequest(const QByteArray& line) {
+    if (line == kActivateMessage)
+        return CRequest{true, 0};
+    const QList<QByteArray> words = line.split(' ');
+    if (words.size() != 2 || words[0] != kCommandMessage)
+        return std::nullopt;
+    bool ok = false;
+    const uint id = words[1].toUInt(&ok);
+    if (!ok || id == 0 || id > 0xFFFF)
+        return std::nullopt;
+    return CRequest{false, static_cast<quint16>(id)};
+}
+
 void CSingleInstance::OnLine(const QByteArray& line) {
+    const std::optional<CRequest> request = ParseRequest(line);
+    if (!request)
+        return;
     // Requests are posted, never run inside the socket's handler: a handler may open a modal
     // question, and its nested event loop may delete the socket under our feet.
-    if (line == kActivateMessage) {
-        QMetaObject::invokeMethod(
-            this, [this] { if (m_onActivate) m_onActivate(); }, Qt::QueuedConnection);
-        return;
-    }
-    const QList<QByteArray> words = line.split(' ');
-    if (words.size() == 2 && words[0] == kCommandMessage) {
-        bool ok = false;
-        const uint id = words[1].toUInt(&ok);
-        if (ok && id <= 0xFFFF)
-            QMetaObject::invokeMethod(
-                this, [this, id] { if (m_onCommand) m_onCommand(static_cast<quint16>(id)); },
-                Qt::QueuedConnection);
-    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, r = *request] {
+            if (r.activate && m_onActivate)
+                m_onActivate();
+            else if (!r.activate && m_onCommand)
+                m_onCommand(r.command);
+        },
+        Qt::QueuedConnection);
 }
 
 bool CSingleInstance::Send(const QString& socketPath, const QByteArray& line) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 class QLockFile;
@@ -31,6 +32,14 @@ public:
     void SetCommandHandler(std::function<void(quint16)> handler) {
         m_onCommand = std::move(handler);
     }
+
+    // A request line as another process sent it: the activation request, or a command with its
+    // identifier. Anything else is nothing.
+    struct CRequest {
+        bool activate = false;
+        quint16 command = 0;
+    };
+    static std::optional<CRequest> ParseRequest(const QByteArray& line);
 
     // Sends one request line to the running instance; false when none answers.
     static bool Send(const QString& socketPath, const QByteArray& line);
