@@ -12,6 +12,16 @@ void BuildCommandTable(CMainWindow& overlay) {
     map.On(ID_ERASER, [&overlay] { overlay.OnCmdEraser(); });
     map.On(ID_TEXT, [&overlay] { overlay.OnCmdText(); });
     map.On(ID_MOUSE, [&overlay] { overlay.OnCmdMouse(); });
+    map.On(ID_CLEAR, [&overlay] { overlay.OnCmdClear(); });
+    map.On(ID_WHITEBOARD, [&overlay] { overlay.OnCmdWhiteboard(); });
+    map.On(ID_NEW_PAGE, [&overlay] { overlay.OnCmdNewPage(); });
+    map.On(ID_NEXT_PAGE, [&overlay] { overlay.OnCmdNextPage(); });
+    map.On(ID_PREVIOUS_PAGE, [&overlay] { overlay.OnCmdPrevPage(); });
+    map.On(ID_SAVE, [&overlay] { overlay.OnCmdSave(); });
+    map.On(ID_DELETE_PAGE, [&overlay] { overlay.OnCmdDeletePage(); });
+    map.On(ID_SCENE_WHITEBOARD, [&overlay] { overlay.OnCmdWhiteboardScene(); });
+    map.On(ID_SCENE_BLACKBOARD, [&overlay] { overlay.OnCmdBlackboardScene(); });
+    map.On(ID_SCENE_DESKTOP, [&overlay] { overlay.OnCmdDesktopScene(); });
     map.OnRange(ID_PEN_BLACK, ID_PEN_YELLOW, [&overlay](CommandId id) { overlay.OnCmdPenColour(id); });
     map.OnRange(ID_PEN_THINNER, ID_PEN_THICK, [&overlay](CommandId id) { overlay.OnCmdPenWidth(id); });
     map.OnRange(ID_MARKER_YELLOW, ID_MARKER_PINK,

@@ -1,7 +1,10 @@
 #include "CMainWindow.h"
 
 #include "CBitmap.h"
+#include "CImageEncoders.h"
 #include "CInkStrokes.h"
+#include "CPages.h"
+#include "CScreenshot.h"
 #include "COverlayKeys.h"
 #include "CToolCursors.h"
 #include "Trace.h"
@@ -15,7 +18,10 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTimerEvent>
 #include <QScreen>
@@ -38,6 +44,10 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs,
       m_globalKeys(globalKeys) {
     hotKeys.BuildDefaultHotKeys();
     m_globalKeys.SetHotKeyHandler([this](int id) { OnHotKey(id); });
+    textWindow = std::make_unique<CTextWindow>();
+    textWindow->onTextChanged = [this](const QString& typed) { text = typed; };
+    textWindow->onCommit = [this] { CommitText(); };
+    textWindow->onCancel = [this] { CancelText(); };
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
@@ -113,6 +123,8 @@ bool CMainWindow::IsOwnWindow(const QWindow* window) const {
         return true;
     if (m_toolbarWindow && window == m_toolbarWindow->windowHandle())
         return true;
+    if (textWindow && window == textWindow->windowHandle())
+        return true;
     return false;
 }
 
@@ -137,6 +149,7 @@ void CMainWindow::PresentSurface(const QRect& changed) {
 }
 
 void CMainWindow::DoRedraw() {
+    m_textPreviewBox = QRect();
     if (_PageContext* page = CurrentPage()) {
         CGraphics graphics(&m_surface);
         graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
@@ -185,6 +198,11 @@ void CMainWindow::SelectDisplay(int index) {
         const int nw = newRect.width(), nh = newRect.height();
         clipRegion = QRect(nw * clipRegion.x() / ow, nh * clipRegion.y() / oh,
                            nw * clipRegion.width() / ow, nh * clipRegion.height() / oh);
+    }
+    if (!oldRect.isEmpty() && textWindow->isVisible()) {
+        const QPoint at = textWindow->pos();
+        textWindow->move(newRect.left() + (at.x() - oldRect.left()) * newRect.width() / oldRect.width(),
+                         newRect.top() + (at.y() - oldRect.top()) * newRect.height() / oldRect.height());
     }
     if (!oldRect.isEmpty()) {
         textAnchorX = textAnchorX * static_cast<float>(newRect.width()) /
@@ -292,6 +310,11 @@ void CMainWindow::BeginStroke(const QPoint& point) {
     dirtyRect = QRect(0, 0, 0, 0);
     if (tool == 3)
         clipRegion = QRect(point.x(), point.y(), clipRegion.width(), clipRegion.height());
+    if (tool == 4) {
+        textAnchorX = static_cast<float>(point.x());
+        textAnchorY = static_cast<float>(point.y());
+        PlaceTextWindow(point, true);
+    }
     m_strokeTimer.start(kStrokePeriodMs, this);
 }
 
@@ -301,10 +324,14 @@ void CMainWindow::AddStrokePoint(const QPoint& point) {
         clipRegion = QRect(clipRegion.x(), clipRegion.y(), (point.x() - clipRegion.x()) / 2 * 2,
                            (point.y() - clipRegion.y()) / 2 * 2);
     }
+    if (tool == 4) {
+        textAnchorX = static_cast<float>(point.x());
+        textAnchorY = static_cast<float>(point.y());
+    }
     strokePoints.push_back(point);
 }
 
-void CMainWindow::EndStroke(const QPoint&) {
+void CMainWindow::EndStroke(const QPoint& point) {
     // What was gathered since the last tick is drawn, not dropped: a quick stroke keeps its
     // end. A click without a move still draws nothing.
     if (tool <= 2 && strokePoints.size() > 1)
@@ -312,9 +339,94 @@ void CMainWindow::EndStroke(const QPoint&) {
     strokePoints.clear();
     if (tool == 3)
         EndClipSelection();
-    // The timer has nothing more to do: no text bubble is open to preview.
-    m_strokeTimer.stop();
+    else if (tool == 4)
+        PlaceTextWindow(point, false);
+    // The timer goes on only while there is a text preview to keep drawing.
+    if (!textWindow->isVisible())
+        m_strokeTimer.stop();
     RefreshToolTexture(dirtyRect);
+}
+
+void CMainWindow::PlaceTextWindow(const QPoint& point, bool show) {
+    // The bubble's pointer touches the text line from below in the upper half of the overlay,
+    // from above in the lower half.
+    const QRect area = display->OverlayRect();
+    CGraphics measure(&m_surface);
+    const float lineHeight = static_cast<float>(
+        measure.MeasureString("hg", CFont("Arial", static_cast<float>(textSize), false),
+                              QRectF(0, 0, 0, 0), CStringFormat())
+            .height());
+    int y = 0;
+    if (point.y() < area.height() / 2) {
+        textWindow->SetArrowDirection(0);
+        y = static_cast<int>(static_cast<float>(area.top() + point.y()) + lineHeight * 0.5f);
+    } else {
+        textWindow->SetArrowDirection(1);
+        y = static_cast<int>(static_cast<float>(area.top() + point.y() - textWindow->height()) -
+                             lineHeight * 0.5f);
+    }
+    textWindow->move(area.left() + point.x(), y);
+    if (show) {
+        textWindow->show();
+        textWindow->raise();
+        textWindow->activateWindow();
+        m_displayServer.GiveKeyboardFocus(textWindow->winId());
+        textWindow->Edit()->setFocus();
+    }
+}
+
+QRect CMainWindow::DrawTextAnnotation(QImage& target, bool preview) {
+    const CFont font("Arial", static_cast<float>(textSize), false);
+    CStringFormat format;
+    format.SetAlignment(EStringAlignment::Near);
+    format.SetLineAlignment(EStringAlignment::Center);
+    const QRectF layout(textAnchorX, textAnchorY, 0, 0);
+    CGraphics graphics(&target);
+    graphics.SetCompositingMode(ECompositingMode::SourceOver);
+    graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
+    graphics.DrawString(text, font, layout, format, CBrush::Solid(textColour));
+    const QRectF box =
+        graphics.MeasureString(text.isEmpty() ? QStringLiteral("h") : text, font, layout, format);
+    if (preview) {
+        CPen frame(0xFF000000u, 1.0f);
+        frame.SetDashStyle(EDashStyle::Dot);
+        graphics.SetSmoothingMode(ESmoothingMode::None);
+        graphics.DrawRectangle(frame, box.toRect());
+    }
+    return box.toAlignedRect().adjusted(-2, -2, 3, 3);
+}
+
+void CMainWindow::DrawTextPreview() {
+    _PageContext* page = CurrentPage();
+    if (!page)
+        return;
+    // Only the old and the new preview boxes change: restore the one from the model, draw the
+    // other, present both.
+    const QRect old = m_textPreviewBox;
+    if (!old.isNull())
+        CInkStrokes::Compose(m_surface, page->bitmap, backgroundColour, old);
+    m_textPreviewBox = DrawTextAnnotation(m_surface, true).intersected(rect());
+    PresentSurface(old.united(m_textPreviewBox));
+}
+
+void CMainWindow::CommitText() {
+    if (_PageContext* page = CurrentPage())
+        DrawTextAnnotation(page->bitmap, false);
+    text.clear();
+    m_strokeTimer.stop();
+    m_textPreviewBox = QRect();
+    DoRedraw();
+    textWindow->ClearText();
+    textWindow->hide();
+}
+
+void CMainWindow::CancelText() {
+    text.clear();
+    m_strokeTimer.stop();
+    m_textPreviewBox = QRect();
+    DoRedraw();
+    textWindow->ClearText();
+    textWindow->hide();
 }
 
 void CMainWindow::EndClipSelection() {
@@ -357,6 +469,9 @@ void CMainWindow::DrawStrokeStep() {
         CInkStrokes::DrawRegionPreview(m_surface, page->bitmap, desktopScene != 0, boardColour,
                                        clipRegion);
         changed = rect();
+        break;
+    case 4:
+        DrawTextPreview();
         break;
     default:
         break;
@@ -467,12 +582,8 @@ void CMainWindow::OnCmdText() {
 }
 
 void CMainWindow::OnCmdMouse() {
-    if (desktopScene == 0) {
-        desktopScene = 1;
-        backgroundColour = 0x01FFFFFF;
-        DoRedraw();
-        RefreshToolTexture();
-    }
+    // A board is never shown while clicks pass through.
+    OnCmdDesktopScene();
     EnterPointerMode();
 }
 
@@ -533,6 +644,110 @@ void CMainWindow::OnCmdTextSize(CommandId id) {
     LeavePointerMode();
     textSize = kSizes[id - ID_TEXT_12PT];
     OnSetCursor();
+}
+
+void CMainWindow::SelectPage(size_t index) { currentPage = index; }
+
+void CMainWindow::AfterPageChange(bool tellToolbar) {
+    RefreshToolTexture();
+    if (tellToolbar)
+        m_toolbarState->SetPageInfo(static_cast<int>(currentPage), static_cast<int>(pages.size()));
+    DoRedraw();
+}
+
+void CMainWindow::OnCmdNewPage() {
+    CPages::New(pages, currentPage, display->OverlayRect().size(), DevicePixelRatio());
+    SelectPage(currentPage);
+    AfterPageChange(true);
+}
+
+void CMainWindow::OnCmdNextPage() {
+    if (CPages::Next(pages, currentPage))
+        AfterPageChange(true);
+}
+
+void CMainWindow::OnCmdPrevPage() {
+    if (CPages::Previous(currentPage))
+        AfterPageChange(true);
+}
+
+void CMainWindow::OnCmdDeletePage() {
+    // The only page is cleared, and the counter stays as it was.
+    AfterPageChange(CPages::Delete(pages, currentPage));
+}
+
+void CMainWindow::OnCmdClear() {
+    if (_PageContext* page = CurrentPage())
+        CPages::Clear(*page);
+    DoRedraw();
+    RefreshToolTexture();
+}
+
+void CMainWindow::ChooseBoard(ARGB colour) {
+    boardColour = backgroundColour = colour;
+    desktopScene = 0;
+    DoRedraw();
+    RefreshToolTexture();
+    if (m_pointerMode)
+        LeavePointerMode();
+}
+
+void CMainWindow::OnCmdWhiteboardScene() { ChooseBoard(0xFFFFFFFF); }
+
+void CMainWindow::OnCmdBlackboardScene() { ChooseBoard(0xFF000000); }
+
+void CMainWindow::OnCmdDesktopScene() {
+    if (desktopScene == 1)
+        return;
+    desktopScene = 1;
+    backgroundColour = 0x01FFFFFF;
+    DoRedraw();
+    RefreshToolTexture();
+}
+
+void CMainWindow::OnCmdWhiteboard() {
+    if (desktopScene == 0) {
+        OnCmdDesktopScene();
+        return;
+    }
+    ChooseBoard(boardColour);
+}
+
+void CMainWindow::OnCmdSave() {
+    // The picture is taken first, so the dialog is never in it, and only once whatever just
+    // changed on the overlay (a committed text, a closed bubble) is on the screen.
+    const QRect area = display->OverlayRect();
+    const QRect source = clipRegion.width() >= 1 && clipRegion.height() >= 1
+                             ? clipRegion.translated(area.topLeft())
+                             : area;
+    const qreal ratio = DevicePixelRatio();
+    if (isVisible())
+        repaint();
+    m_displayServer.SyncWithScreen();
+    const QImage picture = m_displayServer.GrabScreen(
+        QRect(qRound(source.x() * ratio), qRound(source.y() * ratio),
+              qRound(source.width() * ratio), qRound(source.height() * ratio)));
+
+    QString path = m_dialogs.GetSaveFileName(m_toolbarWindow ? m_toolbarWindow.data() : this,
+                                             "Save As", CScreenshot::Filters(),
+                                             CScreenshot::kPngFilter);
+    if (path.isEmpty())
+        return;
+    path = CScreenshot::WithDefaultExtension(path);
+    if (QFileInfo::exists(path) &&
+        !m_dialogs.AskYesNo(this, QFileInfo(path).fileName() +
+                                      " already exists.\nDo you want to replace it?",
+                            "Confirm Save As"))
+        return;
+    QString reason;
+    if (picture.isNull())
+        reason = "The screen could not be read.";
+    else if (CImageEncoders::Save(picture, path, CScreenshot::MimeForFileName(path), &reason))
+        return;
+    // Nothing half-written is left behind; the user must know the picture was not saved.
+    m_dialogs.ShowWarning(this, QString("The screenshot was not saved to %1.\n\n%2")
+                                    .arg(QDir::toNativeSeparators(path), reason),
+                          "Ravlin");
 }
 
 void CMainWindow::OnCmdPause() {
@@ -701,6 +916,7 @@ void CMainWindow::ExitWithoutQuestion() {
 void CMainWindow::OnDestroy() {
     if (m_toolbarWindow)
         m_toolbarWindow->hide();
+    textWindow->hide();
     hide();
     if (m_quit)
         m_quit();

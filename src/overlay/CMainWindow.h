@@ -4,6 +4,8 @@
 // it.
 #include "CCommandMap.h"
 #include "CMenuResource.h"
+#include "CTextWindow.h"
+#include "IToolbarState.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
 #include "_DisplayContext.h"
@@ -69,6 +71,30 @@ public:
     void OnCmdTextSize(CommandId id);
     void OnCmdPause();
     void ToggleToolbar();
+
+    // Pages and scenes.
+    void OnCmdNewPage();
+    void OnCmdNextPage();
+    void OnCmdPrevPage();
+    void OnCmdDeletePage();
+    void OnCmdClear();
+    void OnCmdWhiteboard(); // the toggle between the desktop and the last board
+    void OnCmdWhiteboardScene();
+    void OnCmdBlackboardScene();
+    void OnCmdDesktopScene();
+    void SelectPage(size_t index);
+    void SetToolbarState(IToolbarState* state) { m_toolbarState = state ? state : &m_noToolbar; }
+
+    // Screenshots: the display or the clip region, as the screen shows it, to an image file.
+    void OnCmdSave();
+
+    // The text tool.
+    CTextWindow* TextWindow() { return textWindow.get(); }
+    void CommitText();
+    void CancelText();
+    // Draws `text` at the anchor; the preview adds a dotted frame around it. Returns the box it
+    // covers (frame included).
+    QRect DrawTextAnnotation(QImage& target, bool preview);
     // The region-selection tool: the next drag draws the clip region.
     void BeginClipSelection();
     void UpdateToolCursor();
@@ -136,6 +162,7 @@ public:
     int buttonDown = 0;
     std::vector<QPoint> strokePoints;
     QRect dirtyRect;
+    std::unique_ptr<CTextWindow> textWindow;
     std::vector<std::unique_ptr<_PageContext>> pages;
     size_t currentPage = 0;
     int recording = 0;
@@ -169,6 +196,10 @@ private:
     void AddStrokePoint(const QPoint& point);
     void EndStroke(const QPoint& point);
     void EndClipSelection();
+    void PlaceTextWindow(const QPoint& point, bool show);
+    void DrawTextPreview();
+    void AfterPageChange(bool tellToolbar);
+    void ChooseBoard(ARGB colour);
     void OnSetCursor();
     void UpdateFallbackShape();
     void MakeSurfaces();
@@ -183,6 +214,9 @@ private:
     QBasicTimer m_strokeTimer;
     QCursor m_toolCursors[3];
     CMenuResource m_menu;
+    CNoToolbarState m_noToolbar;
+    IToolbarState* m_toolbarState = &m_noToolbar;
+    QRect m_textPreviewBox; // where the last preview was drawn
     QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
     std::vector<QPointer<QWidget>> m_openDialogs;

@@ -2,6 +2,7 @@
 
 #include "CMenuResource.h"
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QLabel>
@@ -20,6 +21,28 @@ bool CQtDialogs::AskYesNo(QWidget* owner, const QString& text, const QString& ca
                     owner);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
+}
+
+void CQtDialogs::ShowWarning(QWidget* owner, const QString& text, const QString& caption) {
+    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString CQtDialogs::GetSaveFileName(QWidget* owner, const QString& title,
+                                    const QStringList& filters, int selectedFilter) {
+    // Qt's own dialog, not a desktop portal's: it is one of our windows, so it can stand above
+    // the overlay.
+    QFileDialog dialog(owner, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    if (selectedFilter >= 0 && selectedFilter < filters.size())
+        dialog.selectNameFilter(filters[selectedFilter]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 CommandId CQtDialogs::TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,

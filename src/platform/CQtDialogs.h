@@ -12,6 +12,9 @@ public:
     ~CQtDialogs() override;
     bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) override;
     void ShowNotice(const QString& text) override;
+    void ShowWarning(QWidget* owner, const QString& text, const QString& caption) override;
+    QString GetSaveFileName(QWidget* owner, const QString& title, const QStringList& filters,
+                            int selectedFilter) override;
     CommandId TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
                              const QPoint& screenPosition) override;
 

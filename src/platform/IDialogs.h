@@ -5,6 +5,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 struct CMenuPopup;
@@ -16,6 +17,13 @@ public:
     virtual bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) = 0;
     // A short note that needs no answer and must not block anything.
     virtual void ShowNotice(const QString& text) = 0;
+    // A message the user must see, with a warning icon and an OK button.
+    virtual void ShowWarning(QWidget* owner, const QString& text, const QString& caption) = 0;
+    // The Save As dialog: the chosen path, or empty when cancelled. `filters` are "Name(*.ext)"
+    // entries; `selectedFilter` indexes them. The dialog itself does not ask about replacing a
+    // file (the caller does, once the name is final).
+    virtual QString GetSaveFileName(QWidget* owner, const QString& title,
+                                    const QStringList& filters, int selectedFilter) = 0;
     // Shows a popup menu at a screen point; the chosen item's command, or 0.
     virtual CommandId TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
                                      const QPoint& screenPosition) = 0;

@@ -17,6 +17,14 @@ public:
         return answer;
     }
     void ShowNotice(const QString& text) override { notices << text; }
+    void ShowWarning(QWidget*, const QString& text, const QString& caption) override {
+        warnings << caption + ": " + text;
+    }
+    QString GetSaveFileName(QWidget*, const QString& title, const QStringList& filters,
+                            int selectedFilter) override {
+        saveDialogs << title + " " + filters.join('|') + " " + QString::number(selectedFilter);
+        return saveAnswer;
+    }
     CommandId TrackPopupMenu(QWidget*, const CMenuPopup& popup, const QPoint& at) override {
         popups << popup.caption;
         popupPositions.push_back(at);
@@ -26,6 +34,9 @@ public:
     std::deque<bool> answers;
     QStringList questions;
     QStringList notices;
+    QStringList warnings;
+    QStringList saveDialogs;
+    QString saveAnswer;
     QStringList popups;
     std::vector<QPoint> popupPositions;
     CommandId popupChoice = 0;

@@ -1,0 +1,27 @@
+#include "CScreenshot.h"
+
+#include <QFileInfo>
+
+QStringList CScreenshot::Filters() {
+    return {"Bitmap(*.bmp)", "JPEG(*.jpg)", "PNG(*.png)", "GIF(*.gif)"};
+}
+
+QString CScreenshot::WithDefaultExtension(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    if (name.isEmpty() || name.contains('.'))
+        return path;
+    return path + ".png";
+}
+
+QString CScreenshot::MimeForFileName(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    const int dot = name.lastIndexOf('.');
+    const QString extension = dot < 0 ? QString() : name.mid(dot).toLower();
+    if (extension == ".bmp")
+        return "image/bmp";
+    if (extension == ".jpg" || extension == ".jpeg")
+        return "image/jpeg";
+    if (extension == ".gif")
+        return "image/gif";
+    return "image/png";
+}
