@@ -23,6 +23,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QScreen>
 #include <QPaintEvent>
@@ -32,6 +33,7 @@
 
 namespace {
 constexpr int kMostTransparentBackgroundAlpha = 2;
+constexpr int kFocusSettleMs = 100;
 const char* const kNoCompositorNotice =
     "No compositing manager is running, so the desktop cannot show through Ravlin's "
     "drawings. Your drawings stay visible and clicks still reach your programs; while you "
@@ -54,8 +56,13 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs,
 
     m_displayServer.SetCompositingChangedHandler([this](bool on) { OnCompositingChanged(on); });
     m_displayServer.SetStackingChangedHandler([this] { KeepStacking(); });
-    connect(qApp, &QGuiApplication::focusWindowChanged, this,
-            [this](QWindow* window) { OnActivate(window); });
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+        // When one of our windows hides (the bubble after a commit), the focus is nowhere for a
+        // moment before the next of ours takes it: judge where it went once it has settled.
+        if (!IsOwnWindow(window))
+            QTimer::singleShot(kFocusSettleMs, this,
+                               [this] { OnActivate(QGuiApplication::focusWindow()); });
+    });
     // Our own dialogs (questions, Save As, messages) must stand above the overlay.
     qApp->installEventFilter(this);
 }
@@ -412,12 +419,7 @@ void CMainWindow::DrawTextPreview() {
 void CMainWindow::CommitText() {
     if (_PageContext* page = CurrentPage())
         DrawTextAnnotation(page->bitmap, false);
-    text.clear();
-    m_strokeTimer.stop();
-    m_textPreviewBox = QRect();
-    DoRedraw();
-    textWindow->ClearText();
-    textWindow->hide();
+    CancelText();
 }
 
 void CMainWindow::CancelText() {
@@ -426,6 +428,8 @@ void CMainWindow::CancelText() {
     m_textPreviewBox = QRect();
     DoRedraw();
     textWindow->ClearText();
+    // The keyboard goes back to the overlay, not to nowhere.
+    TakeKeyboard();
     textWindow->hide();
 }
 

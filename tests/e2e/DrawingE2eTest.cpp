@@ -87,18 +87,22 @@ TEST_F(DrawingE2e, PenMarkerEraserAndBackToPointerMode) {
 TEST_F(DrawingE2e, RegionSelectionPutsWhatLiesUnderItOnTheClipboard) {
     Key("F9"); // Pause while nothing is recorded: select a region
     Drag({300, 300}, {407, 355}, 6);
+    // Even sizes in the program's own pixels, which the scale factor multiplies.
+    const int s = ProgramScale();
+    const QSize expected(((407 / s - 300 / s) / 2 * 2) * s, ((355 / s - 300 / s) / 2 * 2) * s);
     QImage copied;
     EXPECT_TRUE(WaitFor([&] {
         copied = QImage::fromData(
             g_session->Run("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"}, nullptr,
                            3000),
             "PNG");
-        return copied.size() == QSize(106, 54);
+        return copied.size() == expected;
     }, 10000)) << copied.width() << "x" << copied.height();
     // The window beneath, without the selection's tint or its size readout.
     if (!copied.isNull()) {
-        EXPECT_TRUE(ColourNear(copied.pixel(53, 27), CWitnessWindow::kColour, 2))
-            << ColourText(copied.pixel(53, 27)).toStdString();
+        const QPoint middle(copied.width() / 2, copied.height() / 2);
+        EXPECT_TRUE(ColourNear(copied.pixel(middle), CWitnessWindow::kColour, 2))
+            << ColourText(copied.pixel(middle)).toStdString();
         EXPECT_TRUE(ColourNear(copied.pixel(5, 5), CWitnessWindow::kColour, 2));
     }
     // The region's frame stands around it on the screen.

@@ -1,0 +1,167 @@
+// Typed text, pages and screenshots with the real program.
+#include "E2eSession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <gtest/gtest.h>
+
+namespace {
+constexpr QRgb kPenRed = 0xFFFF0000;
+
+class DocumentE2e : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ForgetSettings();
+        ASSERT_TRUE(witness.IsShown());
+        ASSERT_TRUE(ravlin.Start());
+        overlay = ravlin.WaitForOverlay();
+        ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
+    }
+    void Line(int y) {
+        QStringList args{"mousemove", "200", QString::number(y), "mousedown", "1"};
+        for (int x = 250; x <= 700; x += 50)
+            args << "sleep" << "0.03" << "mousemove" << QString::number(x) << QString::number(y);
+        args << "sleep" << "0.05" << "mouseup" << "1";
+        Xdotool(args);
+    }
+    bool Shows(QPoint at, const std::function<bool(QRgb)>& check) {
+        return WaitFor([&] {
+            const QImage shot = g_session->Screenshot();
+            return !shot.isNull() && check(shot.pixel(at));
+        }, 8000);
+    }
+    static bool IsRed(QRgb p) { return ColourNear(p, kPenRed, 2); }
+    static bool IsWitness(QRgb p) { return ColourNear(p, CWitnessWindow::kColour, 2); }
+    // Blue text pixels in a box of the screen.
+    int BlueIn(const QRect& box) {
+        const QImage shot = g_session->Screenshot();
+        int count = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const QRgb p = shot.pixel(x, y);
+                count += qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60;
+            }
+        return count;
+    }
+    // The text bubble: the window of ours that is 475 wide.
+    QRect Bubble(int timeoutMs = 5000) {
+        QRect found;
+        WaitFor([&] {
+            for (const QString& id : FindWindows("^ravlin$", true)) {
+                const QRect r = WindowGeometry(id);
+                if (r.width() == 475 * ProgramScale()) {
+                    found = r;
+                    return true;
+                }
+            }
+            return false;
+        }, timeoutMs);
+        return found;
+    }
+    // The Save As dialog: types the path into its name field and accepts.
+    bool SaveAs(const QString& path) {
+        QString dialog;
+        if (!WaitFor([&] {
+                const QStringList ids = FindWindows("^Save As$");
+                dialog = ids.value(0);
+                return !dialog.isEmpty();
+            }))
+            return false;
+        Xdotool({"windowfocus", "--sync", dialog});
+        Xdotool({"key", "ctrl+a"});
+        Xdotool({"type", "--delay", "5", path});
+        Xdotool({"key", "Return"});
+        return WaitFor([&] { return FindWindows("^Save As$").isEmpty(); });
+    }
+
+    CWitnessWindow witness{QRect(100, 100, 1000, 600)};
+    CRavlinUnderTest ravlin;
+    unsigned long overlay = 0;
+};
+
+TEST_F(DocumentE2e, TypedTextIsCommittedWithReturnAndThrownAwayWithEscape) {
+    Xdotool({"key", "alt+shift+t"});
+    Xdotool({"mousemove", "300", "550", "click", "1"});
+    const QRect bubble = Bubble();
+    ASSERT_FALSE(bubble.isEmpty()) << "no bubble";
+    EXPECT_LT(bubble.bottom(), 550) << "in the lower half it opens above the line";
+    Xdotool({"type", "--delay", "20", "Hello"});
+    Xdotool({"key", "Return"});
+    EXPECT_TRUE(WaitFor([&] { return BlueIn(QRect(295, 525, 200, 50)) > 50; }, 8000));
+    EXPECT_TRUE(WaitFor([&] { return Bubble(0).isEmpty(); }, 5000));
+
+    Xdotool({"mousemove", "300", "250", "click", "1"});
+    ASSERT_FALSE(Bubble().isEmpty());
+    Xdotool({"type", "--delay", "20", "Gone"});
+    Xdotool({"key", "Escape"});
+    WaitFor([&] { return Bubble(0).isEmpty(); }, 5000);
+    EXPECT_TRUE(WaitFor([&] { return BlueIn(QRect(295, 225, 200, 50)) == 0; }, 5000));
+    EXPECT_GT(BlueIn(QRect(295, 525, 200, 50)), 50) << "the committed text stays";
+}
+
+TEST_F(DocumentE2e, EachPageKeepsItsOwnInk) {
+    Xdotool({"key", "alt+shift+p"});
+    Line(200);
+    ASSERT_TRUE(Shows({450, 200}, IsRed));
+    Xdotool({"key", "n"});
+    EXPECT_TRUE(Shows({450, 200}, IsWitness)) << "a new, empty page";
+    Line(400);
+    ASSERT_TRUE(Shows({450, 400}, IsRed));
+    Xdotool({"key", "Left"});
+    EXPECT_TRUE(Shows({450, 200}, IsRed));
+    EXPECT_TRUE(Shows({450, 400}, IsWitness));
+    Xdotool({"key", "Right"});
+    EXPECT_TRUE(Shows({450, 400}, IsRed));
+    EXPECT_TRUE(Shows({450, 200}, IsWitness));
+    Xdotool({"key", "Delete"}); // clears the page shown
+    EXPECT_TRUE(Shows({450, 400}, IsWitness));
+    Xdotool({"key", "Left"});
+    EXPECT_TRUE(Shows({450, 200}, IsRed));
+}
+
+TEST_F(DocumentE2e, ScreenshotsInEveryFormatAndOfARegion) {
+    Xdotool({"key", "alt+shift+p"});
+    Line(300);
+    ASSERT_TRUE(Shows({450, 300}, IsRed));
+    const QString folder = g_session->Home() + "/shots";
+    QDir().mkpath(folder);
+    const struct {
+        const char* typed;
+        const char* file;
+        const char* format; // as identify names it
+    } cases[] = {
+        {"a.bmp", "a.bmp", "BMP"}, {"b.jpg", "b.jpg", "JPEG"}, {"c.png", "c.png", "PNG"},
+        {"d.gif", "d.gif", "GIF"}, {"e", "e.png", "PNG"},
+    };
+    for (const auto& c : cases) {
+        Xdotool({"key", "alt+shift+s"});
+        ASSERT_TRUE(SaveAs(folder + "/" + c.typed)) << c.typed;
+        const QString path = folder + "/" + c.file;
+        ASSERT_TRUE(WaitFor([&] { return QFile::exists(path); }, 5000)) << c.file;
+        const QString identified = QString::fromLatin1(
+            g_session->Run("identify", {"-format", "%m %w %h", path}));
+        // identify names Qt's bitmaps "BMP3".
+        const QStringList words = identified.split(' ');
+        ASSERT_EQ(words.size(), 3) << identified.toStdString();
+        EXPECT_TRUE(words[0].startsWith(c.format)) << c.file << " " << identified.toStdString();
+        EXPECT_EQ(QSize(words[1].toInt(), words[2].toInt()), g_session->ScreenSize()) << c.file;
+        const QImage saved(path);
+        EXPECT_TRUE(ColourNear(saved.pixel(450, 300), kPenRed, 24))
+            << c.file << " " << ColourText(saved.pixel(450, 300)).toStdString();
+        EXPECT_TRUE(ColourNear(saved.pixel(450, 500), CWitnessWindow::kColour, 24)) << c.file;
+    }
+
+    // A region: exactly its size, without its frame.
+    Xdotool({"key", "F9"});
+    Xdotool({"mousemove", "400", "250", "mousedown", "1", "sleep", "0.05", "mousemove", "520",
+             "330", "sleep", "0.05", "mouseup", "1"});
+    Xdotool({"key", "alt+shift+s"});
+    ASSERT_TRUE(SaveAs(folder + "/region.png"));
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(folder + "/region.png"); }, 5000));
+    const QImage region(folder + "/region.png");
+    EXPECT_EQ(region.size(), QSize(120, 80));
+    EXPECT_TRUE(ColourNear(region.pixel(50, 50), kPenRed, 2)) << "the line at y 300";
+    EXPECT_TRUE(ColourNear(region.pixel(0, 0), CWitnessWindow::kColour, 2)) << "no frame";
+}
+} // namespace
