@@ -88,8 +88,11 @@ TEST_F(DrawingE2e, RegionSelectionPutsWhatLiesUnderItOnTheClipboard) {
     Key("F9"); // Pause while nothing is recorded: select a region
     Drag({300, 300}, {407, 355}, 6);
     // Even sizes in the program's own pixels, which the scale factor multiplies.
-    const int s = ProgramScale();
-    const QSize expected(((407 / s - 300 / s) / 2 * 2) * s, ((355 / s - 300 / s) / 2 * 2) * s);
+    const double s = ProgramScale();
+    auto even = [s](int from, int to) {
+        return static_cast<int>((qRound(to / s) - qRound(from / s)) / 2 * 2 * s);
+    };
+    const QSize expected(even(300, 407), even(300, 355));
     QImage copied;
     EXPECT_TRUE(WaitFor([&] {
         copied = QImage::fromData(
