@@ -97,6 +97,26 @@ void BM_DrawingTick(benchmark::State& state) {
     }
 }
 
+void BM_TextPreviewTick(benchmark::State& state) {
+    // Typing into the bubble: every tick redraws the preview of the text so far.
+    COverlayUnderBench bench(SizeOf(state));
+    bench.overlay.OnCommand(ID_TEXT);
+    bench.overlay.OnLButtonDown(QPoint(400, 300));
+    bench.overlay.OnLButtonUp(QPoint(400, 300));
+    const QString sentence = "The quarterly figures, annotated live";
+    int typed = 0;
+    CServerCpu server(state);
+    for (auto _ : state) {
+        typed = typed % sentence.size() + 1;
+        bench.overlay.text = sentence.left(typed);
+        bench.overlay.OnTimer(CMainWindow::kStrokeTimerId);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        bench.server.RoundTrip();
+    }
+    bench.overlay.CancelText();
+}
+
 void BM_DoRedrawAndPresent(benchmark::State& state) {
     COverlayUnderBench bench(SizeOf(state));
     CServerCpu server(state);
@@ -118,6 +138,7 @@ void BM_WholeWindowPresent(benchmark::State& state) {
 
 #define RAVLIN_SIZES Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_DrawingTick)->RAVLIN_SIZES;
+BENCHMARK(BM_TextPreviewTick)->RAVLIN_SIZES;
 BENCHMARK(BM_DoRedrawAndPresent)->RAVLIN_SIZES;
 BENCHMARK(BM_WholeWindowPresent)->RAVLIN_SIZES;
 } // namespace

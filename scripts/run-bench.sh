@@ -23,3 +23,7 @@ fi
 
 echo "Overlay presentation per tick or present, same run (CPU = this program, server_ms = the X server):"
 "$bin/overlay_bench" --benchmark_min_time=0.5
+
+echo
+echo "Screenshot saving, 1920 x 1080, next to QImage::save as PNG:"
+"$bin/save_bench" --benchmark_min_time=0.5
