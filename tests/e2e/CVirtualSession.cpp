@@ -89,6 +89,13 @@ std::unique_ptr<QProcess> CVirtualSession::Start(const QString& program,
     return process;
 }
 
+void CVirtualSession::KillServer() {
+    if (m_xvfb) {
+        m_xvfb->kill();
+        m_xvfb->waitForFinished(3000);
+    }
+}
+
 bool CVirtualSession::StartCompositor() {
     if (m_mode == EMode::WindowManager)
         m_compositor = Start("picom", {"--backend", "xrender", "--no-fading-openclose",

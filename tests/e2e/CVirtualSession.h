@@ -27,6 +27,8 @@ public:
     // The environment every program of the session runs with.
     QProcessEnvironment Environment() const;
 
+    // Ends the X server at once, as a crash or a lost connection would.
+    void KillServer();
     // Starts and stops the compositing manager (it is running after construction).
     bool StartCompositor();
     void StopCompositor();

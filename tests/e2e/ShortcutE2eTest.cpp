@@ -130,6 +130,27 @@ TEST_F(ShortcutE2e, ShiftEscapeOnTheOverlayAsksTheExitQuestion) {
     EXPECT_TRUE(ravlin.WaitForExit());
 }
 
+TEST(SessionEndE2e, ALostDisplayStillLeavesTheSettingsWritten) {
+    // A session of its own, whose display goes away under the running program.
+    CVirtualSession own(CVirtualSession::EMode::Compositor, QSize(640, 480));
+    ASSERT_TRUE(own.IsReady());
+    QProcess ravlin;
+    ravlin.setProcessEnvironment(own.Environment());
+    ravlin.setProcessChannelMode(QProcess::MergedChannels);
+    ravlin.start(QCoreApplication::applicationDirPath() + "/ravlin", {});
+    ASSERT_TRUE(ravlin.waitForStarted(5000));
+    const QString log = own.RuntimeFolder() + "/Ravlin/Ravlin.log";
+    ASSERT_TRUE(WaitFor([&] {
+        QFile file(log);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains("DoUpdateHotKeys");
+    }));
+    own.KillServer();
+    ASSERT_TRUE(ravlin.waitForFinished(10000));
+    QSettings settings(own.Home() + "/config/Norvane/Ravlin.conf", QSettings::IniFormat);
+    EXPECT_EQ(settings.allKeys().size(), 30);
+    EXPECT_EQ(settings.value("Names/Name_toolbar").toString(), "F6");
+}
+
 TEST_F(ShortcutE2e, ShortcutsAreKeptInTheSettingsFile) {
     StartRavlin();
     ravlin.Signal(SIGTERM); // a session ending is an orderly exit: the settings are written
