@@ -7,15 +7,9 @@
 namespace {
 constexpr QRgb kPenRed = 0xFFFF0000;
 
-class DrawingE2e : public ::testing::Test {
+class DrawingE2e : public CRavlinTest {
 protected:
-    void SetUp() override {
-        ForgetSettings();
-        ASSERT_TRUE(witness.IsShown());
-        ASSERT_TRUE(ravlin.Start());
-        overlay = ravlin.WaitForOverlay();
-        ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
-    }
+    DrawingE2e() : CRavlinTest(QRect(100, 100, 900, 500)) {}
     // A drag in small steps with pauses, so that drawing ticks fall between the moves.
     void Drag(QPoint from, QPoint to, int steps = 12) {
         QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()),
@@ -41,10 +35,6 @@ protected:
         }, 8000);
     }
     void Key(const QString& keys) { Xdotool({"key", keys}); }
-
-    CWitnessWindow witness{QRect(100, 100, 900, 500)};
-    CRavlinUnderTest ravlin;
-    unsigned long overlay = 0;
 };
 
 TEST_F(DrawingE2e, PenMarkerEraserAndBackToPointerMode) {
@@ -95,10 +85,7 @@ TEST_F(DrawingE2e, RegionSelectionPutsWhatLiesUnderItOnTheClipboard) {
     const QSize expected(even(300, 407), even(300, 355));
     QImage copied;
     EXPECT_TRUE(WaitFor([&] {
-        copied = QImage::fromData(
-            g_session->Run("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"}, nullptr,
-                           3000),
-            "PNG");
+        copied = ClipboardImage();
         return copied.size() == expected;
     }, 10000)) << copied.width() << "x" << copied.height();
     // The window beneath, without the selection's tint or its size readout.

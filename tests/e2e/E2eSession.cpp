@@ -173,6 +173,12 @@ void ForgetSettings() { QFile::remove(SettingsPath()); }
 
 void Xdotool(const QStringList& arguments) { g_session->Run("xdotool", arguments); }
 
+QImage ClipboardImage() {
+    return QImage::fromData(
+        g_session->Run("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"}, nullptr, 3000),
+        "PNG");
+}
+
 QStringList ViewableTopLevelsTopFirst() {
     // xwininfo lists the root's children topmost first.
     const QString out = QString::fromLatin1(g_session->Run("xwininfo", {"-root", "-children"}));

@@ -4,6 +4,7 @@
 #include "CVirtualSession.h"
 
 #include <QColor>
+#include <gtest/gtest.h>
 #include <QProcess>
 #include <memory>
 
@@ -57,6 +58,26 @@ QString SettingsPath();
 void ForgetSettings();
 // xdotool with the given arguments.
 void Xdotool(const QStringList& arguments);
+
+// The clipboard's picture as another program pastes it (null while there is none).
+QImage ClipboardImage();
+
+// A test with the witness window beneath and the program started over it.
+class CRavlinTest : public ::testing::Test {
+protected:
+    explicit CRavlinTest(const QRect& witnessGeometry) : witness(witnessGeometry) {}
+    void SetUp() override {
+        ForgetSettings();
+        ASSERT_TRUE(witness.IsShown()) << "the witness window did not appear";
+        ASSERT_TRUE(ravlin.Start());
+        overlay = ravlin.WaitForOverlay();
+        ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
+    }
+
+    CWitnessWindow witness;
+    CRavlinUnderTest ravlin;
+    unsigned long overlay = 0;
+};
 
 // The ids of visible windows whose name matches the pattern (xdotool search).
 QStringList FindWindows(const QString& namePattern, bool byClass = false);

@@ -7,18 +7,9 @@
 namespace {
 constexpr quint16 kExitCommand = 32775;
 
-class ExitQuestionE2e : public ::testing::Test {
+class ExitQuestionE2e : public CRavlinTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(witness.IsShown());
-        ASSERT_TRUE(ravlin.Start());
-        overlay = ravlin.WaitForOverlay();
-        ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
-    }
-
-    CWitnessWindow witness{QRect(200, 200, 600, 400)};
-    CRavlinUnderTest ravlin;
-    unsigned long overlay = 0;
+    ExitQuestionE2e() : CRavlinTest(QRect(200, 200, 600, 400)) {}
 };
 
 TEST_F(ExitQuestionE2e, NoKeepsTheProgramAndYesEndsIt) {

@@ -9,25 +9,16 @@
 
 namespace {
 
-class OverlayE2e : public ::testing::Test {
+class OverlayE2e : public CRavlinTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(witness.IsShown()) << "the witness window did not appear";
-        ASSERT_TRUE(ravlin.Start());
-        overlay = ravlin.WaitForOverlay();
-        ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
-    }
+    OverlayE2e() : CRavlinTest(QRect(200, 200, 600, 400)) {}
     void TearDown() override {
         if (!g_session->IsCompositorRunning())
             g_session->StartCompositor();
     }
 
     // A point in the witness window, away from any edge.
-    const QRect witnessRect{200, 200, 600, 400};
     const QPoint probe{500, 400};
-    CWitnessWindow witness{witnessRect};
-    CRavlinUnderTest ravlin;
-    unsigned long overlay = 0;
 };
 
 TEST_F(OverlayE2e, CoversTheWorkAreaExactly) {

@@ -106,10 +106,7 @@ TEST_F(ShortcutE2e, CtrlCPutsTheWholeScreenOnTheClipboard) {
     Xdotool({"key", "ctrl+c"});
     QImage copied;
     EXPECT_TRUE(WaitFor([&] {
-        copied = QImage::fromData(
-            g_session->Run("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"}, nullptr,
-                           3000),
-            "PNG");
+        copied = ClipboardImage();
         return !copied.isNull();
     }, 10000));
     EXPECT_EQ(copied.size(), g_session->ScreenSize());

@@ -9,15 +9,9 @@
 namespace {
 constexpr QRgb kPenRed = 0xFFFF0000;
 
-class DocumentE2e : public ::testing::Test {
+class DocumentE2e : public CRavlinTest {
 protected:
-    void SetUp() override {
-        ForgetSettings();
-        ASSERT_TRUE(witness.IsShown());
-        ASSERT_TRUE(ravlin.Start());
-        overlay = ravlin.WaitForOverlay();
-        ASSERT_NE(overlay, 0ul) << ravlin.Output().toStdString();
-    }
+    DocumentE2e() : CRavlinTest(QRect(100, 100, 1000, 600)) {}
     void Line(int y) {
         QStringList args{"mousemove", "200", QString::number(y), "mousedown", "1"};
         for (int x = 250; x <= 700; x += 50)
@@ -74,10 +68,6 @@ protected:
         Xdotool({"key", "Return"});
         return WaitFor([&] { return FindWindows("^Save As$").isEmpty(); });
     }
-
-    CWitnessWindow witness{QRect(100, 100, 1000, 600)};
-    CRavlinUnderTest ravlin;
-    unsigned long overlay = 0;
 };
 
 TEST_F(DocumentE2e, TypedTextIsCommittedWithReturnAndThrownAwayWithEscape) {
