@@ -2,6 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 10
 
 ifeq ($(CI),true)
   CMAKE_FLAGS += -DRAVLIN_WERROR=ON
@@ -30,16 +31,16 @@ run: build
 	fi
 
 test: build
+	@scripts/fuzz-smoke.sh $(FUZZ_SECONDS) $(BUILD)-fuzz
 	@cd $(BUILD) && ctest --no-tests=error --output-on-failure -j $(JOBS)
 
 bench: build
 	@scripts/run-bench.sh $(BUILD)
 
-# libFuzzer targets, built with clang in a separate tree.
+# libFuzzer targets, built with clang in a separate tree and run for FUZZ_SECONDS each
+# (make test runs them briefly; make fuzz FUZZ_SECONDS=600 for a longer run).
 fuzz: deps
-	@CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DRAVLIN_FUZZ=ON \
-	  -DRAVLIN_TESTS=OFF -DRAVLIN_BENCH=OFF >/dev/null
-	@cmake --build $(BUILD)-fuzz -j $(JOBS)
+	@scripts/fuzz-smoke.sh $(FUZZ_SECONDS) $(BUILD)-fuzz
 
 clean:
 	@rm -rf $(BUILD) $(BUILD)-fuzz

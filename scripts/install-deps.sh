@@ -13,6 +13,8 @@ PACKAGES=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   librsvg2-bin
+  # fuzzing: clang with libFuzzer
+  clang-14 libclang-rt-14-dev
   # run time
   fonts-liberation2 fonts-dejavu-core
   qt6-qpa-plugins libqt6svg6
