@@ -6,7 +6,6 @@
 #include "CSignalWatcher.h"
 #include "CSingleInstance.h"
 #include "CommandTable.h"
-#include "RavlinTraceListener.h"
 #include "x11/CX11DisplayServer.h"
 #include "x11/CX11GlobalKeys.h"
 
@@ -36,7 +35,6 @@ CRavlinApp::~CRavlinApp() {
     m_displayServer.reset();
     m_dialogs.reset();
     m_instance.reset();
-    m_traceListener.reset();
     g_app = nullptr;
 }
 
@@ -46,7 +44,6 @@ bool CRavlinApp::InitInstance() {
     if (m_instance->AnotherInstanceRuns())
         return false;
 
-    m_traceListener = std::make_unique<RavlinTraceListener>();
     m_displayServer = std::make_unique<CX11DisplayServer>();
     m_dialogs = std::make_unique<CQtDialogs>();
     m_globalKeys = std::make_unique<CX11GlobalKeys>();

@@ -9,7 +9,6 @@ class CSingleInstance;
 class IDialogs;
 class IDisplayServer;
 class IGlobalKeys;
-class RavlinTraceListener;
 
 class CRavlinApp : public QApplication {
 public:
@@ -29,7 +28,6 @@ private:
     static void OnProcessExit();
 
     std::unique_ptr<CSingleInstance> m_instance;
-    std::unique_ptr<RavlinTraceListener> m_traceListener;
     std::unique_ptr<IDisplayServer> m_displayServer;
     std::unique_ptr<IDialogs> m_dialogs;
     std::unique_ptr<IGlobalKeys> m_globalKeys;

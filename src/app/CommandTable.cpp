@@ -6,6 +6,9 @@
 void BuildCommandTable(CMainWindow& overlay) {
     CCommandMap& map = overlay.Commands();
     map.On(ID_EXIT, [&overlay] { overlay.OnCmdExit(); });
+    map.On(ID_SHOW_TOOLBAR, [&overlay] { overlay.ToggleToolbar(); });
+    map.On(ID_HORIZONTAL, [&overlay] { overlay.OnCmdHorizontal(); });
+    map.On(ID_VERTICAL, [&overlay] { overlay.OnCmdVertical(); });
     map.On(ID_PAUSE, [&overlay] { overlay.OnCmdPause(); });
     map.On(ID_PEN, [&overlay] { overlay.OnCmdPen(); });
     map.On(ID_MARKER, [&overlay] { overlay.OnCmdMarker(); });

@@ -44,6 +44,10 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs,
                          IGlobalKeys& globalKeys)
     : hotKeys(globalKeys), m_displayServer(displayServer), m_dialogs(dialogs),
       m_globalKeys(globalKeys) {
+    // The toolbar comes first: it opens the log and reads its definition file.
+    toolbar = std::make_unique<CRavlinToolbar>(*this, dialogs);
+    m_toolbarWindow = toolbar.get();
+    m_toolbarState = toolbar.get();
     hotKeys.BuildDefaultHotKeys();
     m_globalKeys.SetHotKeyHandler([this](int id) { OnHotKey(id); });
     textWindow = std::make_unique<CTextWindow>();
@@ -59,7 +63,9 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs,
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
         // When one of our windows hides (the bubble after a commit), the focus is nowhere for a
         // moment before the next of ours takes it: judge where it went once it has settled.
-        if (!IsOwnWindow(window))
+        if (IsOwnWindow(window))
+            toolbar->ActivateToolbar(true);
+        else
             QTimer::singleShot(kFocusSettleMs, this,
                                [this] { OnActivate(QGuiApplication::focusWindow()); });
     });
@@ -104,6 +110,7 @@ void CMainWindow::MakeSurfaces() {
 }
 
 void CMainWindow::OnCreate() {
+    toolbar->Create();
     MakeSurfaces();
     auto page = std::make_unique<_PageContext>(display->OverlayRect().size(), DevicePixelRatio());
     {
@@ -121,7 +128,21 @@ void CMainWindow::OnCreate() {
     EnterPointerMode();
     if (!m_compositing)
         OnCompositingChanged(false);
+    toolbar->show();
 }
+
+bool CMainWindow::IsOwnerWindow(const QWindow* window) const {
+    return window && (window == windowHandle() || window == textWindow->windowHandle());
+}
+
+void CMainWindow::FinishTextEntry() {
+    if (textWindow->isVisible())
+        CommitText();
+}
+
+void CMainWindow::OnCmdHorizontal() { toolbar->OnCmdHorizontal(); }
+
+void CMainWindow::OnCmdVertical() { toolbar->OnCmdVertical(); }
 
 bool CMainWindow::IsOwnWindow(const QWindow* window) const {
     if (!window)
@@ -771,7 +792,9 @@ void CMainWindow::BeginClipSelection() {
 }
 
 void CMainWindow::ToggleToolbar() {
-    if (m_toolbarWindow)
+    if (m_toolbarWindow == toolbar.get())
+        toolbar->Toggle();
+    else if (m_toolbarWindow)
         m_toolbarWindow->setVisible(!m_toolbarWindow->isVisible());
 }
 
@@ -852,9 +875,12 @@ void CMainWindow::OnCompositingChanged(bool compositing) {
 }
 
 void CMainWindow::OnActivate(QWindow* focusWindow) {
-    // Focus went to another program: clicks go to it again.
-    if (!IsOwnWindow(focusWindow) && !m_pointerMode && !m_exiting)
+    // Focus went to another program: clicks go to it again, and the toolbar recedes.
+    if (IsOwnWindow(focusWindow) || m_exiting)
+        return;
+    if (!m_pointerMode)
         EnterPointerMode();
+    toolbar->ActivateToolbar(false);
 }
 
 void CMainWindow::KeepStacking() {
@@ -928,6 +954,6 @@ void CMainWindow::OnDestroy() {
 
 void CMainWindow::OnActivateInstance() {
     // A second start while the overlay is hidden brings the toolbar back or hides it.
-    if (!isVisible() && m_toolbarWindow)
-        m_toolbarWindow->setVisible(!m_toolbarWindow->isVisible());
+    if (!isVisible())
+        ToggleToolbar();
 }

@@ -4,7 +4,9 @@
 // it.
 #include "CCommandMap.h"
 #include "CMenuResource.h"
+#include "CRavlinToolbar.h"
 #include "CTextWindow.h"
+#include "IToolbarOwner.h"
 #include "IToolbarState.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
@@ -24,7 +26,7 @@ class IDialogs;
 class IDisplayServer;
 class IGlobalKeys;
 
-class CMainWindow : public QWidget {
+class CMainWindow : public QWidget, public IToolbarOwner {
     Q_OBJECT
 public:
     CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys);
@@ -127,8 +129,18 @@ public:
     // (every window included) onto the clipboard.
     void CopyRegionToClipboard();
 
-    // Until the toolbar arrives, a window can stand in its place for placement and stacking.
+    // The toolbar's window for placement and stacking (tests put a plain window in its place).
     void SetToolbarWindow(QWidget* toolbar) { m_toolbarWindow = toolbar; }
+    CRavlinToolbar* Toolbar() { return toolbar.get(); }
+    void OnCmdHorizontal();
+    void OnCmdVertical();
+
+    // What the toolbar asks of its owner.
+    void SendCommand(CommandId id) override { OnCommand(id); }
+    void FinishTextEntry() override;
+    bool IsRecording() const override { return recording != 0; }
+    bool IsPaused() const override { return paused != 0; }
+    bool IsOwnerWindow(const QWindow* window) const override;
     QWidget* ToolbarWindow() const { return m_toolbarWindow; }
 
     // State the rest of the program and the tests read.
@@ -162,6 +174,7 @@ public:
     int buttonDown = 0;
     std::vector<QPoint> strokePoints;
     QRect dirtyRect;
+    std::unique_ptr<CRavlinToolbar> toolbar;
     std::unique_ptr<CTextWindow> textWindow;
     std::vector<std::unique_ptr<_PageContext>> pages;
     size_t currentPage = 0;

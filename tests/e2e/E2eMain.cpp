@@ -12,9 +12,12 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     const bool wm = qEnvironmentVariable("RAVLIN_E2E_MODE") == "wm";
+    // A scaled program runs on a screen with as many more pixels, as a high-density display
+    // has: the same 1280 x 800 in the program's own pixels.
+    const int scale = std::max(1, qEnvironmentVariableIntValue("RAVLIN_E2E_SCALE"));
     CVirtualSession session(wm ? CVirtualSession::EMode::WindowManager
                                : CVirtualSession::EMode::Compositor,
-                            QSize(1280, 800));
+                            QSize(1280, 800) * scale);
     if (!session.IsReady()) {
         fprintf(stderr, "e2e: the virtual X session did not start\n");
         return 1;

@@ -39,9 +39,11 @@ unsigned long CRavlinUnderTest::WaitForOverlay() {
     WaitFor([&] {
         const QStringList ids = FindWindows("^ravlin$", true);
         for (const QString& id : ids) {
-            // The overlay is the window that covers the work area; the notice and dialogs are
-            // smaller.
-            if (WindowGeometry(id).width() >= g_session->ScreenSize().width() / 2) {
+            // The overlay is the window that covers the work area; the toolbar, the notice and
+            // the dialogs are smaller.
+            const QRect r = WindowGeometry(id);
+            if (r.width() >= g_session->ScreenSize().width() * 9 / 10 &&
+                r.height() >= g_session->ScreenSize().height() / 2) {
                 found = id;
                 return true;
             }

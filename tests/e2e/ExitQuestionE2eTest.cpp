@@ -29,15 +29,17 @@ TEST_F(ExitQuestionE2e, NoKeepsTheProgramAndYesEndsIt) {
     EXPECT_EQ(ravlin.ExitCode(), 0);
 }
 
-TEST_F(ExitQuestionE2e, OverlayStaysAboveAWindowThatIsRaised) {
+TEST_F(ExitQuestionE2e, OverlayAndToolbarStayAboveAWindowThatIsRaised) {
     // A click passes through to the witness; a window manager raises the window it clicked.
     g_session->Run("xdotool", {"mousemove", "500", "400", "click", "1"});
     ASSERT_TRUE(WaitFor([&] { return witness.Presses() == 1; }, 5000));
     const QString witnessId = FindWindows("^RavlinWitness$").value(0);
     g_session->Run("xdotool", {"windowraise", witnessId});
+    // The toolbar on top, the overlay directly below it, then the rest.
     EXPECT_TRUE(WaitFor([&] {
         const QStringList order = ViewableTopLevelsTopFirst();
-        return !order.isEmpty() && order.first() == QString::number(overlay);
+        return order.size() >= 2 && order[1] == QString::number(overlay) &&
+               WindowGeometry(order[0]).height() == 42 * ProgramScale();
     }, 5000)) << ViewableTopLevelsTopFirst().join(' ').toStdString();
 }
 } // namespace

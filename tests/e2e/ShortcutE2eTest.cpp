@@ -92,7 +92,8 @@ TEST_F(ShortcutE2e, CombinationHeldByAnotherProgramIsSkippedAndTheRestWork) {
     ASSERT_EQ(grabber.readAll().trimmed(), "grabbed");
     StartRavlin();
 
-    ASSERT_TRUE(PressPen());
+    ASSERT_TRUE(PressPen()) << "focus: " << FocusedWindow().toStdString() << " overlay "
+                            << overlay;
     // Shift+Alt+C goes to the other program; the overlay's own 4 brings pointer mode instead.
     ExpectOverlayTakesTheClickUntil({"alt+shift+c", "4"});
     grabber.kill();

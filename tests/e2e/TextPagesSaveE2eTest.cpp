@@ -71,23 +71,29 @@ protected:
 };
 
 TEST_F(DocumentE2e, TypedTextIsCommittedWithReturnAndThrownAwayWithEscape) {
+    const int lower = g_session->ScreenSize().height() * 3 / 4;
+    const int upper = g_session->ScreenSize().height() / 4;
     Xdotool({"key", "alt+shift+t"});
-    Xdotool({"mousemove", "300", "550", "click", "1"});
+    Xdotool({"mousemove", "300", QString::number(lower), "click", "1"});
     const QRect bubble = Bubble();
     ASSERT_FALSE(bubble.isEmpty()) << "no bubble";
-    EXPECT_LT(bubble.bottom(), 550) << "in the lower half it opens above the line";
+    EXPECT_LT(bubble.bottom(), lower) << "in the lower half it opens above the line";
     Xdotool({"type", "--delay", "20", "Hello"});
     Xdotool({"key", "Return"});
-    EXPECT_TRUE(WaitFor([&] { return BlueIn(QRect(295, 525, 200, 50)) > 50; }, 8000));
+    const QRect committed(295, lower - 25 * ProgramScale(), 200 * ProgramScale(), 50 * ProgramScale());
+    EXPECT_TRUE(WaitFor([&] { return BlueIn(committed) > 50; }, 8000));
     EXPECT_TRUE(WaitFor([&] { return Bubble(0).isEmpty(); }, 5000));
 
-    Xdotool({"mousemove", "300", "250", "click", "1"});
-    ASSERT_FALSE(Bubble().isEmpty());
+    Xdotool({"mousemove", "300", QString::number(upper), "click", "1"});
+    const QRect below = Bubble();
+    ASSERT_FALSE(below.isEmpty());
+    EXPECT_GT(below.top(), upper) << "in the upper half it opens below the line";
     Xdotool({"type", "--delay", "20", "Gone"});
     Xdotool({"key", "Escape"});
     WaitFor([&] { return Bubble(0).isEmpty(); }, 5000);
-    EXPECT_TRUE(WaitFor([&] { return BlueIn(QRect(295, 225, 200, 50)) == 0; }, 5000));
-    EXPECT_GT(BlueIn(QRect(295, 525, 200, 50)), 50) << "the committed text stays";
+    const QRect thrownAway(295, upper - 25 * ProgramScale(), 200 * ProgramScale(), 50 * ProgramScale());
+    EXPECT_TRUE(WaitFor([&] { return BlueIn(thrownAway) == 0; }, 5000));
+    EXPECT_GT(BlueIn(committed), 50) << "the committed text stays";
 }
 
 TEST_F(DocumentE2e, EachPageKeepsItsOwnInk) {

@@ -65,7 +65,9 @@ TEST_F(LifecycleTest, OwnDialogStandsAboveTheOverlayAndTakesTheMouse) {
     dialog.hide();
     EXPECT_FALSE(TransparentForInput()) << "drawing mode is back after the dialog";
     ASSERT_FALSE(server.keepOnTopCalls.empty());
-    EXPECT_EQ(server.keepOnTopCalls.back(), std::vector<WId>{overlay->winId()});
+    // The overlay, then the toolbar over it, above everything else.
+    EXPECT_EQ(server.keepOnTopCalls.back(),
+              (std::vector<WId>{overlay->winId(), overlay->Toolbar()->winId()}));
 }
 
 TEST_F(LifecycleTest, ExitAsksAndOnlyYesEnds) {

@@ -1,0 +1,363 @@
+#include "CRavlinToolbar.h"
+
+#include "CMonotonicClock.h"
+#include "CRavlinMenuButton.h"
+#include "CToolbarCommands.h"
+#include "CToolbarDefinition.h"
+#include "IDialogs.h"
+#include "IToolbarOwner.h"
+#include "RavlinTraceListener.h"
+#include "ResolveAppRelativePath.h"
+#include "Trace.h"
+
+#include <QBitmap>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimerEvent>
+
+namespace {
+// A plain text button, such as the page counter: flat, see-through, light text.
+QPushButton* MakeTextButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAttribute(Qt::WA_TranslucentBackground);
+    button->setStyleSheet("QPushButton { border: none; background: transparent; "
+                          "color: rgb(224, 224, 224); font-size: 11px; }");
+    return button;
+}
+} // namespace
+
+CRavlinToolbar::CRavlinToolbar(IToolbarOwner& owner, IDialogs& dialogs,
+                               const QString& definitionPath, Clock clock)
+    : m_owner(owner), m_dialogs(dialogs),
+      m_clock(clock ? std::move(clock) : Clock(&CMonotonicClock::NowMs)) {
+    // The log opens before anything else, so that reading the definition is traced.
+    m_log = std::make_unique<RavlinTraceListener>();
+    if (definitionPath.isEmpty())
+        m_definition = std::make_unique<CToolbarDefinition>(dialogs);
+    else
+        m_definition = std::make_unique<CToolbarDefinition>(
+            dialogs, definitionPath, QCoreApplication::applicationDirPath());
+}
+
+CRavlinToolbar::~CRavlinToolbar() {
+    // The buttons go first; the log closes last of all.
+    for (auto& [name, button] : m_buttonsByName)
+        delete button.data();
+    m_buttonsByName.clear();
+}
+
+void CRavlinToolbar::Create() {
+    int width = 0, height = 0;
+    m_definition->GetToolbarSize(false, &width, &height);
+    Trace("Creating toolbar %d x %d\n", width, height);
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   Qt::X11BypassWindowManagerHint);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(QString());
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const int screenWidth = primary ? primary->geometry().width() : width;
+    setGeometry((screenWidth - width) / 2, 10, width, height);
+
+    m_menu = CMenuResource::Load(134);
+    m_skin.Load(ResolveAppRelativePath(".\\Arts\\toolbar"), devicePixelRatioF());
+    LoadToolbar();
+    SetVertical(m_vertical);
+    m_slide.shown = true;
+}
+
+void CRavlinToolbar::LoadToolbar() {
+    Trace("LoadToolbar");
+    const std::optional<CToolbarButtons> buttons = m_definition->LoadToolbar();
+    if (!buttons) {
+        m_dialogs.ShowWarning(this, "Config toolbar failed", "Ravlin");
+        return;
+    }
+    for (size_t i = 0; i < buttons->buttons.size(); ++i) {
+        const CButtonDefinition& definition = buttons->buttons[i];
+        QWidget* widget = nullptr;
+        if (definition.kind == ButtonKind::Text) {
+            auto* button = MakeTextButton(definition.text, this);
+            const int id = definition.id;
+            connect(button, &QPushButton::clicked, this, [this, id] { OnButtonClicked(id); });
+            widget = button;
+        } else {
+            CRavlinButton* button = nullptr;
+            if (definition.kind == ButtonKind::Menu) {
+                auto* menuButton = new CRavlinMenuButton(m_dialogs, this);
+                menuButton->SetMenu(
+                    m_menu.FindPopupByCaption(QString::fromUtf8(definition.name)));
+                button = menuButton;
+            } else {
+                button = new CRavlinButton(this);
+            }
+            button->LoadDefaultImage(definition.picturePath);
+            button->LoadFrames(definition.frameFolder);
+            button->SetControlId(definition.id);
+            button->onClick = [this](int id) { OnButtonClicked(id); };
+            widget = button;
+        }
+        widget->setToolTip(definition.tooltip);
+        widget->setFocusPolicy(Qt::NoFocus);
+        widget->setGeometry(0, 0, 32, 32);
+        widget->setVisible(definition.visible);
+        // A later button of the same name takes the name; the earlier one stays where it is.
+        const auto found = buttons->byName.find(definition.name);
+        if (found != buttons->byName.end() && found->second == i)
+            m_buttonsByName[QString::fromUtf8(definition.name)] = widget;
+    }
+}
+
+QWidget* CRavlinToolbar::FindButton(const QString& name) const {
+    auto it = m_buttonsByName.find(name);
+    return it == m_buttonsByName.end() ? nullptr : it->second.data();
+}
+
+void CRavlinToolbar::SetVertical(bool vertical) {
+    m_vertical = vertical;
+    int width = 0, height = 0;
+    m_definition->GetToolbarSize(vertical, &width, &height);
+    m_slide.shown = true;
+    Trace("SertVertical %d\n", vertical ? 1 : 0);
+    resize(width, height);
+    LayoutButtons();
+    UpdateButtonVisibility(m_slide.shown);
+    UpdateShape();
+    update();
+}
+
+void CRavlinToolbar::LayoutButtons() {
+    if (!m_definition->HasRoot())
+        return;
+    const std::optional<CButtonListDefinition> list = m_definition->ReadButtonList(m_vertical);
+    if (!list)
+        Trace("Buttons elem not found!\n");
+    Trace("buttons content size %d x %d\n", list ? list->contentWidth : 0,
+          list ? list->contentHeight : 0);
+    if (!list)
+        return;
+    QPoint at(list->x, list->y);
+    for (const CButtonDefinition& definition : list->buttons) {
+        QWidget* widget = FindButton(QString::fromUtf8(definition.name));
+        if (!widget)
+            continue;
+        int w = list->width, h = list->height;
+        auto* picture = dynamic_cast<CRavlinButton*>(widget);
+        if (picture && !definition.w)
+            picture->SetDrawSize(list->contentWidth, list->contentHeight);
+        if (definition.left)
+            at.setX(*definition.left);
+        if (definition.top)
+            at.setY(*definition.top);
+        if (definition.w)
+            w = *definition.w;
+        if (definition.h)
+            h = *definition.h;
+        if (auto* menu = dynamic_cast<CRavlinMenuButton*>(widget)) {
+            (m_vertical ? h : w) += list->arrowPad;
+            menu->SetArrowAtBottom(m_vertical);
+        }
+        widget->setGeometry(at.x(), at.y(), w, h);
+        widget->update();
+        // A hidden button gives its place to the next one.
+        if (definition.visible)
+            (m_vertical ? at.ry() : at.rx()) += m_vertical ? h : w;
+    }
+}
+
+void CRavlinToolbar::UpdateButtonVisibility(bool show) {
+    for (auto& [name, button] : m_buttonsByName)
+        if (button)
+            button->setVisible(CToolbarCommands::IsVisible(name, show, m_owner.IsRecording(),
+                                                           m_owner.IsPaused()));
+}
+
+void CRavlinToolbar::ActivateToolbar(bool active) {
+    Trace("ActivateToolbar %d\n", active ? 1 : 0);
+    if (active == m_active)
+        return;
+    m_active = active;
+    if (m_skin.HasInactive())
+        update();
+}
+
+void CRavlinToolbar::UpdateShape() {
+    if (size().isEmpty())
+        return;
+    // The magenta key becomes see-through: the window takes the shape of its skin.
+    const QImage skin = m_skin.Render(size(), m_vertical, m_active, m_slide.shown,
+                                      m_slide.dockEdge);
+    setMask(QBitmap::fromImage(
+        skin.createMaskFromColor(CToolbarSkin::kColourKey, Qt::MaskInColor)));
+}
+
+void CRavlinToolbar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    m_skin.Paint(painter, size(), m_vertical, m_active, m_slide.shown, m_slide.dockEdge);
+}
+
+void CRavlinToolbar::resizeEvent(QResizeEvent* event) {
+    UpdateShape();
+    QWidget::resizeEvent(event);
+}
+
+QRect CRavlinToolbar::WorkAreaHere() const {
+    const QScreen* here = screen() ? screen() : QGuiApplication::primaryScreen();
+    return here ? here->availableGeometry() : QRect();
+}
+
+void CRavlinToolbar::HideToolbar() {
+    Trace("HideToolbar");
+    const bool start = m_slide.Hide(geometry(), WorkAreaHere(), m_vertical, m_clock());
+    Trace("DockingEdge %d animating %d\n", m_slide.dockEdge, start ? 0 : 1);
+    if (start) {
+        Trace("StartAnim");
+        m_slideTimer.start(CToolbarSlide::kTimerPeriodMs, this);
+    }
+}
+
+void CRavlinToolbar::ShowToolbar() {
+    if (m_slide.Show(geometry(), m_clock())) {
+        Trace("StartAnim");
+        m_slideTimer.start(CToolbarSlide::kTimerPeriodMs, this);
+    }
+}
+
+void CRavlinToolbar::Toggle() {
+    if (IsShown())
+        HideToolbar();
+    else
+        ShowToolbar();
+}
+
+void CRavlinToolbar::AnimateStep(quint32 nowMs) {
+    const CToolbarSlide::CStep step = m_slide.Step(nowMs);
+    MoveTo(step.rect);
+    if (step.finished) {
+        UpdateButtonVisibility(m_slide.shown);
+        m_slideTimer.stop();
+        UpdateShape();
+        update();
+    }
+}
+
+void CRavlinToolbar::MoveTo(const QRect& rect) {
+    setGeometry(rect);
+    UpdateShape();
+    repaint();
+}
+
+void CRavlinToolbar::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_slideTimer.timerId())
+        AnimateStep(m_clock());
+    else
+        QWidget::timerEvent(event);
+}
+
+void CRavlinToolbar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (!m_slide.shown) {
+        // A click on the tab brings the toolbar back.
+        if (!m_slide.sliding)
+            ShowToolbar();
+        return;
+    }
+    // Anywhere on the skin: drag the toolbar.
+    m_dragging = true;
+    m_dragOffset = event->globalPosition().toPoint() - pos();
+}
+
+void CRavlinToolbar::mouseMoveEvent(QMouseEvent* event) {
+    if (m_dragging)
+        move(event->globalPosition().toPoint() - m_dragOffset);
+}
+
+void CRavlinToolbar::mouseReleaseEvent(QMouseEvent*) { m_dragging = false; }
+
+void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
+    const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
+    CommandId command = 0;
+    switch (event->key()) {
+    case Qt::Key_Left: command = ID_PREVIOUS_PAGE; break;
+    case Qt::Key_Right: command = ID_NEXT_PAGE; break;
+    case Qt::Key_Delete: command = ID_CLEAR; break;
+    case Qt::Key_1: command = keypad ? 0 : ID_PEN; break;
+    case Qt::Key_2: command = keypad ? 0 : ID_MARKER; break;
+    case Qt::Key_3: command = keypad ? 0 : ID_ERASER; break;
+    case Qt::Key_4: command = keypad ? 0 : ID_MOUSE; break;
+    case Qt::Key_N: command = ID_NEW_PAGE; break;
+    case Qt::Key_Space:
+        // Space never clicks a toolbar button.
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        if (event->modifiers().testFlag(Qt::ShiftModifier)) {
+            // Ends the program at once, without the exit question.
+            QCoreApplication::exit(0);
+            return;
+        }
+        break;
+    default: break;
+    }
+    if (command)
+        m_owner.SendCommand(command);
+    QWidget::keyPressEvent(event);
+}
+
+void CRavlinToolbar::OnButtonClicked(int controlId) {
+    const std::optional<CToolbarAction> action = CToolbarCommands::ForControl(controlId);
+    if (!action)
+        return;
+    if (action->finishTextFirst)
+        m_owner.FinishTextEntry();
+    if (action->hideToolbar) {
+        HideToolbar();
+        return;
+    }
+    if (action->dropDown) {
+        auto* menu = dynamic_cast<CRavlinMenuButton*>(FindButton(action->dropDown));
+        if (menu && menu->MenuResult() != 0) {
+            m_owner.SendCommand(menu->MenuResult());
+            return;
+        }
+    }
+    m_owner.SendCommand(action->command);
+}
+
+void CRavlinToolbar::ShowNamed(const QString& name, bool show) {
+    if (QWidget* button = FindButton(name))
+        button->setVisible(show);
+}
+
+void CRavlinToolbar::SetRecordState(bool recording) {
+    ShowNamed("record", !recording);
+    ShowNamed("stop", recording);
+}
+
+void CRavlinToolbar::SetPauseState(bool recording, bool paused) {
+    ShowNamed("clip", !recording);
+    ShowNamed("pause", recording && !paused);
+    ShowNamed("resume", recording && paused);
+}
+
+void CRavlinToolbar::SetPageInfo(int index, int count) {
+    if (auto* button = qobject_cast<QAbstractButton*>(FindButton("pageInfo")))
+        button->setText(CToolbarCommands::PageInfo(index, count));
+}
+
+void CRavlinToolbar::OnCmdHorizontal() {
+    Trace("OnCmdHorizontal");
+    SetVertical(false);
+}
+
+void CRavlinToolbar::OnCmdVertical() {
+    Trace("OnCmdVertical");
+    SetVertical(true);
+}

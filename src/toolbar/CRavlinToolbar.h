@@ -1,0 +1,90 @@
+#pragma once
+// The floating toolbar: buttons laid out from the definition file over a skin whose magenta is
+// see-through, horizontal or vertical, dragged by its skin, sliding to a tab at a screen edge and
+// back, turning clicks and keys into the owner's commands and showing the owner's state.
+#include "CMenuResource.h"
+#include "CToolbarSkin.h"
+#include "CToolbarSlide.h"
+#include "IToolbarState.h"
+
+#include <QBasicTimer>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+
+class CToolbarDefinition;
+class IDialogs;
+class IToolbarOwner;
+class RavlinTraceListener;
+
+class CRavlinToolbar : public QWidget, public IToolbarState {
+public:
+    using Clock = std::function<quint32()>;
+
+    // Opens the log (the toolbar owns the program's trace listener) and reads the definition
+    // file: `definitionPath` empty means Arts/toolbar.xml beside the executable.
+    CRavlinToolbar(IToolbarOwner& owner, IDialogs& dialogs, const QString& definitionPath = {},
+                   Clock clock = {});
+    ~CRavlinToolbar() override;
+
+    // Creates the window and its buttons, horizontal, centred near the top of the primary
+    // screen. Not shown yet.
+    void Create();
+
+    void SetVertical(bool vertical);
+    bool IsVertical() const { return m_vertical; }
+    void ActivateToolbar(bool active);
+    bool IsActive() const { return m_active; }
+    void UpdateButtonVisibility(bool show);
+    void LayoutButtons();
+
+    void HideToolbar();
+    void ShowToolbar();
+    bool IsShown() const { return m_slide.shown; }
+    void Toggle();
+    void AnimateStep(quint32 elapsedMs);
+    const CToolbarSlide& Slide() const { return m_slide; }
+
+    QWidget* FindButton(const QString& name) const;
+    void OnButtonClicked(int controlId);
+
+    void SetRecordState(bool recording);
+    void SetPauseState(bool recording, bool paused);
+    void SetPageInfo(int index, int count) override;
+
+    void OnCmdHorizontal();
+    void OnCmdVertical();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void LoadToolbar();
+    void UpdateShape();
+    void MoveTo(const QRect& rect);
+    QRect WorkAreaHere() const;
+    void ShowNamed(const QString& name, bool show);
+
+    IToolbarOwner& m_owner;
+    IDialogs& m_dialogs;
+    Clock m_clock;
+    std::unique_ptr<RavlinTraceListener> m_log;
+    std::unique_ptr<CToolbarDefinition> m_definition;
+    CMenuResource m_menu;
+    CToolbarSkin m_skin;
+    CToolbarSlide m_slide;
+    QBasicTimer m_slideTimer;
+    std::map<QString, QPointer<QWidget>> m_buttonsByName;
+    bool m_active = true;
+    bool m_vertical = false;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};
