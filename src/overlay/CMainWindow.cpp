@@ -135,6 +135,11 @@ bool CMainWindow::IsOwnerWindow(const QWindow* window) const {
     return window && (window == windowHandle() || window == textWindow->windowHandle());
 }
 
+void CMainWindow::GiveKeyboardTo(QWidget* window) {
+    window->activateWindow();
+    m_displayServer.GiveKeyboardFocus(window->winId());
+}
+
 void CMainWindow::FinishTextEntry() {
     if (textWindow->isVisible())
         CommitText();

@@ -141,6 +141,7 @@ public:
     bool IsRecording() const override { return recording != 0; }
     bool IsPaused() const override { return paused != 0; }
     bool IsOwnerWindow(const QWindow* window) const override;
+    void GiveKeyboardTo(QWidget* window) override;
     QWidget* ToolbarWindow() const { return m_toolbarWindow; }
 
     // State the rest of the program and the tests read.

@@ -104,6 +104,7 @@ void CRavlinToolbar::LoadToolbar() {
             widget = button;
         }
         widget->setToolTip(definition.tooltip);
+        widget->installEventFilter(this);
         widget->setFocusPolicy(Qt::NoFocus);
         widget->setGeometry(0, 0, 32, 32);
         widget->setVisible(definition.visible);
@@ -260,7 +261,16 @@ void CRavlinToolbar::timerEvent(QTimerEvent* event) {
         QWidget::timerEvent(event);
 }
 
+bool CRavlinToolbar::eventFilter(QObject* watched, QEvent* event) {
+    // A press on a button gives the toolbar the keyboard, as a press on its skin does, so its
+    // keys work.
+    if (event->type() == QEvent::MouseButtonPress)
+        m_owner.GiveKeyboardTo(this);
+    return QWidget::eventFilter(watched, event);
+}
+
 void CRavlinToolbar::mousePressEvent(QMouseEvent* event) {
+    m_owner.GiveKeyboardTo(this);
     if (event->button() != Qt::LeftButton)
         return;
     if (!m_slide.shown) {

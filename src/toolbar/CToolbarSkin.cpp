@@ -27,14 +27,12 @@ QImage Turned(const QImage& piece) {
 
 QSizeF LogicalSize(const QImage& image) { return image.deviceIndependentSize(); }
 
-// The pad tiles from the client origin, whatever rectangle it fills.
+// The pad tiles from the client origin, whatever rectangle it fills. (Qt 6.4 already scales a
+// texture brush's fill by the picture's device pixel ratio.)
 void FillWithPad(QPainter& painter, const QImage& pad, const QRectF& area) {
     if (pad.isNull() || area.isEmpty())
         return;
-    QBrush brush(pad);
-    brush.setTransform(QTransform::fromScale(1.0 / pad.devicePixelRatio(),
-                                             1.0 / pad.devicePixelRatio()));
-    painter.fillRect(area, brush);
+    painter.fillRect(area, QBrush(pad));
 }
 } // namespace
 

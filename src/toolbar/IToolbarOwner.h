@@ -3,6 +3,7 @@
 // entry to finish first, and the recording state its record group follows.
 #include "CommandIds.h"
 
+class QWidget;
 class QWindow;
 
 class IToolbarOwner {
@@ -17,4 +18,6 @@ public:
     // One of the owner's windows (the overlay, the text entry): the toolbar stays active when
     // the focus moves to it.
     virtual bool IsOwnerWindow(const QWindow* window) const = 0;
+    // Gives the keyboard to the toolbar's window, which the window manager does not do for it.
+    virtual void GiveKeyboardTo(QWidget* window) = 0;
 };

@@ -141,8 +141,11 @@ TEST_F(ToolbarE2e, VerticalAndInactiveLooksAreLeftForAPerson) {
     ASSERT_TRUE(ravlin.SendCommand(32855));
     ASSERT_TRUE(WaitFor([&] { return Geometry().width() == 42 * ProgramScale(); }));
     SaveScreenshot("vertical-active");
-    // Another program takes the focus: the skin turns inactive.
-    Xdotool({"mousemove", "900", "650", "click", "1"});
+    // A press on the skin gives the toolbar the keyboard; then another program takes it and
+    // the skin turns inactive.
+    ClickAt(QPoint(21, 30));
+    WaitFor([] { return false; }, 300);
+    Xdotool({"windowfocus", FindWindows("^RavlinWitness$").value(0)});
     WaitFor([] { return false; }, 600);
     SaveScreenshot("vertical-inactive");
     ASSERT_TRUE(ravlin.SendCommand(32854));

@@ -81,6 +81,22 @@ TEST_F(ToolbarSkinTest, VerticalBarUsesThePiecesTurnedAndTabsShowAPieceOfSkin) {
     EXPECT_EQ(topTab.pixel(20, 23), kTail);
 }
 
+TEST_F(ToolbarSkinTest, SharpPiecesOnADoubleDensityScreenTileAtTheirOwnSize) {
+    Pieces(20, 23, false);
+    // The @2x pad: a bright first row on an otherwise plain pad, twice the pixels.
+    QImage pad(8, 80, QImage::Format_ARGB32);
+    pad.fill(kPad);
+    for (int x = 0; x < 8; ++x)
+        pad.setPixel(x, 0, 0xFFFFFFFF);
+    pad.save(dir.path() + "/bk_pad@2x.png");
+    skin.Load(dir.path(), 2.0);
+    const QImage image = skin.Render(QSize(300, 40), false, true, true, 0, 2.0);
+    EXPECT_EQ(image.pixel(200, 0), 0xFFFFFFFFu);
+    // One tile spans the whole height: no second bright row halfway down.
+    for (int y = 1; y < 80; ++y)
+        ASSERT_EQ(image.pixel(200, y), kPad) << y;
+}
+
 TEST_F(ToolbarSkinTest, MissingPiecesLeaveOnlyTheSeeThroughKey) {
     skin.Load(dir.path() + "/nothing-here");
     EXPECT_FALSE(skin.IsComplete());
