@@ -4,22 +4,22 @@
 // round trip to the X server, so the server's share of the work is done inside the measured
 // time; the counter server_ms reports the X server's CPU per iteration, read from /proc.
 #include "CMainWindow.h"
-#include "CommandIds.h"
 #include "CQtDialogs.h"
+#include "CommandIds.h"
 #include "x11/CX11DisplayServer.h"
 #include "x11/CX11GlobalKeys.h"
 
 #include <QApplication>
 #include <QFile>
-#include <unistd.h>
 #include <QWindow>
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 namespace {
 struct COverlayUnderBench {
     explicit COverlayUnderBench(QSize size) : overlay(server, dialogs, keys) {
-        overlay.Display().SetDisplays({{QRect(QPoint(0, 0), size), QRect(QPoint(0, 0), size),
-                                        true, 1.0, "bench"}});
+        overlay.Display().SetDisplays(
+            {{QRect(QPoint(0, 0), size), QRect(QPoint(0, 0), size), true, 1.0, "bench"}});
         overlay.Display().SetCurrentDisplay(0);
         overlay.CreateOverlay();
         overlay.show();

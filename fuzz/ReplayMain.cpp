@@ -32,15 +32,24 @@ int main(int argc, char** argv) {
         QByteArray input = corpus[random.bounded(static_cast<quint32>(corpus.size()))];
         const int edits = 1 + static_cast<int>(random.bounded(8u));
         for (int e = 0; e < edits; ++e) {
-            const int at = input.isEmpty() ? 0 : static_cast<int>(random.bounded(static_cast<quint32>(input.size())));
+            const int at =
+                input.isEmpty()
+                    ? 0
+                    : static_cast<int>(random.bounded(static_cast<quint32>(input.size())));
             switch (random.bounded(4u)) {
             case 0:
                 if (!input.isEmpty())
                     input[at] = static_cast<char>(random.bounded(256u));
                 break;
-            case 1: input.insert(at, static_cast<char>(random.bounded(256u))); break;
-            case 2: input.remove(at, 1 + static_cast<int>(random.bounded(4u))); break;
-            default: input.insert(at, input.mid(at / 2, 16)); break;
+            case 1:
+                input.insert(at, static_cast<char>(random.bounded(256u)));
+                break;
+            case 2:
+                input.remove(at, 1 + static_cast<int>(random.bounded(4u)));
+                break;
+            default:
+                input.insert(at, input.mid(at / 2, 16));
+                break;
             }
         }
         run(input);

@@ -25,16 +25,20 @@ void BuildCommandTable(CMainWindow& overlay) {
     map.On(ID_SCENE_WHITEBOARD, [&overlay] { overlay.OnCmdWhiteboardScene(); });
     map.On(ID_SCENE_BLACKBOARD, [&overlay] { overlay.OnCmdBlackboardScene(); });
     map.On(ID_SCENE_DESKTOP, [&overlay] { overlay.OnCmdDesktopScene(); });
-    map.OnRange(ID_PEN_BLACK, ID_PEN_YELLOW, [&overlay](CommandId id) { overlay.OnCmdPenColour(id); });
-    map.OnRange(ID_PEN_THINNER, ID_PEN_THICK, [&overlay](CommandId id) { overlay.OnCmdPenWidth(id); });
+    map.OnRange(ID_PEN_BLACK, ID_PEN_YELLOW,
+                [&overlay](CommandId id) { overlay.OnCmdPenColour(id); });
+    map.OnRange(ID_PEN_THINNER, ID_PEN_THICK,
+                [&overlay](CommandId id) { overlay.OnCmdPenWidth(id); });
     map.OnRange(ID_MARKER_YELLOW, ID_MARKER_PINK,
                 [&overlay](CommandId id) { overlay.OnCmdMarkerColour(id); });
     map.OnRange(ID_ERASER_SMALL, ID_ERASER_LARGE,
                 [&overlay](CommandId id) { overlay.OnCmdEraserSize(id); });
-    map.OnRange(ID_TEXT_BLACK, ID_TEXT_RED, [&overlay](CommandId id) { overlay.OnCmdTextColour(id); });
+    map.OnRange(ID_TEXT_BLACK, ID_TEXT_RED,
+                [&overlay](CommandId id) { overlay.OnCmdTextColour(id); });
     map.OnRange(ID_TEXT_WHITE, ID_TEXT_YELLOW,
                 [&overlay](CommandId id) { overlay.OnCmdTextColour(id); });
-    map.OnRange(ID_TEXT_12PT, ID_TEXT_48PT, [&overlay](CommandId id) { overlay.OnCmdTextSize(id); });
+    map.OnRange(ID_TEXT_12PT, ID_TEXT_48PT,
+                [&overlay](CommandId id) { overlay.OnCmdTextSize(id); });
     map.OnRange(ID_DISPLAY_PRIMARY, ID_DISPLAY_EXTENDED_3,
                 [&overlay](CommandId id) { overlay.SelectDisplay(id - ID_DISPLAY_PRIMARY); });
 }

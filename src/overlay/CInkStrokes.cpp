@@ -44,8 +44,8 @@ QRect CInkStrokes::DrawPen(QImage& page, const std::vector<QPoint>& points, ARGB
     return SegmentBox(points, width * 2);
 }
 
-QRect CInkStrokes::DrawMarker(QImage& page, const std::vector<QPoint>& points,
-                              const QImage& paint, int width, QRect& dirtyRect) {
+QRect CInkStrokes::DrawMarker(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
+                              int width, QRect& dirtyRect) {
     CGraphicsPath path;
     path.AddLines(points);
     const CPen pen(CBrush::Texture(paint), static_cast<float>(width));
@@ -57,8 +57,8 @@ QRect CInkStrokes::DrawMarker(QImage& page, const std::vector<QPoint>& points,
     return SegmentBox(points, static_cast<float>(width));
 }
 
-QRect CInkStrokes::DrawEraser(QImage& page, const std::vector<QPoint>& points,
-                              const QImage& paint, int width, bool boardScene) {
+QRect CInkStrokes::DrawEraser(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
+                              int width, bool boardScene) {
     CGraphicsPath path;
     path.AddLines(points);
     CPen pen(CBrush::Texture(paint), static_cast<float>(width));

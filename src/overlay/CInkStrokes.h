@@ -13,8 +13,7 @@
 class CInkStrokes {
 public:
     // A cardinal spline through the points, blended onto the page.
-    static QRect DrawPen(QImage& page, const std::vector<QPoint>& points, ARGB colour,
-                         float width);
+    static QRect DrawPen(QImage& page, const std::vector<QPoint>& points, ARGB colour, float width);
     // Lines through the points painted with the prepared marker paint, copied (not blended) so
     // that a stroke crossing itself keeps one layer of tint. Widens `dirtyRect` by the segment.
     static QRect DrawMarker(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
@@ -30,8 +29,8 @@ public:
     // The marker's paint: the page as it is now, over transparent white (desktop) or the
     // background (board), with one layer of the marker colour over it — within `rect` only
     // when given. The eraser's paint: the background colour. Other tools have none.
-    static void RefreshToolTexture(QImage& texture, int tool, const QImage& page,
-                                   bool desktopScene, ARGB backgroundColour, ARGB markerColour,
+    static void RefreshToolTexture(QImage& texture, int tool, const QImage& page, bool desktopScene,
+                                   ARGB backgroundColour, ARGB markerColour,
                                    const std::optional<QRect>& rect);
 
     // The region-selection picture: the page over the scene, the region tinted, and its size.

@@ -1,18 +1,18 @@
 #include "CMainWindow.h"
 
 #include "CBitmap.h"
+#include "CGraphics.h"
 #include "CImageEncoders.h"
 #include "CInkStrokes.h"
-#include "CPages.h"
-#include "CScreenshot.h"
 #include "COverlayKeys.h"
-#include "CToolCursors.h"
-#include "Trace.h"
-#include "CGraphics.h"
+#include "CPages.h"
 #include "CPen.h"
+#include "CScreenshot.h"
+#include "CToolCursors.h"
 #include "IDialogs.h"
 #include "IDisplayServer.h"
 #include "IGlobalKeys.h"
+#include "Trace.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,11 +23,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QTimer>
-#include <QTimerEvent>
-#include <QScreen>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QTimerEvent>
 #include <QWindow>
 #include <optional>
 
@@ -38,10 +38,9 @@ const char* const kNoCompositorNotice =
     "No compositing manager is running, so the desktop cannot show through Ravlin's "
     "drawings. Your drawings stay visible and clicks still reach your programs; while you "
     "draw, the screen behind the drawings is frozen.";
-}
+} // namespace
 
-CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs,
-                         IGlobalKeys& globalKeys)
+CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys)
     : hotKeys(globalKeys), m_displayServer(displayServer), m_dialogs(dialogs),
       m_globalKeys(globalKeys) {
     // The toolbar comes first: it opens the log and reads its definition file.
@@ -104,8 +103,8 @@ void CMainWindow::CreateOverlay() {
 void CMainWindow::MakeSurfaces() {
     const qreal ratio = DevicePixelRatio();
     const QSize size = display->OverlayRect().size();
-    toolTexture = CBitmap::CreateBitmap(qRound(size.width() * ratio),
-                                        qRound(size.height() * ratio));
+    toolTexture =
+        CBitmap::CreateBitmap(qRound(size.width() * ratio), qRound(size.height() * ratio));
     toolTexture.setDevicePixelRatio(ratio);
 }
 
@@ -145,9 +144,13 @@ void CMainWindow::FinishTextEntry() {
         CommitText();
 }
 
-void CMainWindow::OnCmdHorizontal() { toolbar->OnCmdHorizontal(); }
+void CMainWindow::OnCmdHorizontal() {
+    toolbar->OnCmdHorizontal();
+}
 
-void CMainWindow::OnCmdVertical() { toolbar->OnCmdVertical(); }
+void CMainWindow::OnCmdVertical() {
+    toolbar->OnCmdVertical();
+}
 
 bool CMainWindow::IsOwnWindow(const QWindow* window) const {
     if (!window)
@@ -234,12 +237,13 @@ void CMainWindow::SelectDisplay(int index) {
     }
     if (!oldRect.isEmpty() && textWindow->isVisible()) {
         const QPoint at = textWindow->pos();
-        textWindow->move(newRect.left() + (at.x() - oldRect.left()) * newRect.width() / oldRect.width(),
-                         newRect.top() + (at.y() - oldRect.top()) * newRect.height() / oldRect.height());
+        textWindow->move(
+            newRect.left() + (at.x() - oldRect.left()) * newRect.width() / oldRect.width(),
+            newRect.top() + (at.y() - oldRect.top()) * newRect.height() / oldRect.height());
     }
     if (!oldRect.isEmpty()) {
-        textAnchorX = textAnchorX * static_cast<float>(newRect.width()) /
-                      static_cast<float>(oldRect.width());
+        textAnchorX =
+            textAnchorX * static_cast<float>(newRect.width()) / static_cast<float>(oldRect.width());
         textAnchorY = textAnchorY * static_cast<float>(newRect.height()) /
                       static_cast<float>(oldRect.height());
     }
@@ -276,8 +280,7 @@ void CMainWindow::LeavePointerMode() {
         const QRect area = display->OverlayRect();
         const qreal ratio = DevicePixelRatio();
         m_desktopGrab = m_displayServer.GrabScreen(
-            QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(),
-                  rect.height()));
+            QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(), rect.height()));
         m_desktopGrab.setDevicePixelRatio(ratio);
     }
     m_pointerMode = false;
@@ -386,8 +389,9 @@ void CMainWindow::PlaceTextWindow(const QPoint& point, bool show) {
     const QRect area = display->OverlayRect();
     CGraphics measure(&m_surface);
     const float lineHeight = static_cast<float>(
-        measure.MeasureString("hg", CFont("Arial", static_cast<float>(textSize), false),
-                              QRectF(0, 0, 0, 0), CStringFormat())
+        measure
+            .MeasureString("hg", CFont("Arial", static_cast<float>(textSize), false),
+                           QRectF(0, 0, 0, 0), CStringFormat())
             .height());
     int y = 0;
     if (point.y() < area.height() / 2) {
@@ -487,13 +491,13 @@ void CMainWindow::DrawStrokeStep() {
         break;
     case 1:
         if (CInkStrokes::Moves(strokePoints))
-            changed = CInkStrokes::DrawMarker(page->bitmap, strokePoints, toolTexture,
-                                              markerWidth, dirtyRect);
+            changed = CInkStrokes::DrawMarker(page->bitmap, strokePoints, toolTexture, markerWidth,
+                                              dirtyRect);
         break;
     case 2:
         if (CInkStrokes::Moves(strokePoints))
-            changed = CInkStrokes::DrawEraser(page->bitmap, strokePoints, toolTexture,
-                                              eraserWidth, desktopScene == 0);
+            changed = CInkStrokes::DrawEraser(page->bitmap, strokePoints, toolTexture, eraserWidth,
+                                              desktopScene == 0);
         break;
     case 3:
         CInkStrokes::DrawRegionPreview(m_surface, page->bitmap, desktopScene != 0, boardColour,
@@ -657,13 +661,26 @@ void CMainWindow::OnCmdTextColour(CommandId id) {
     tool = 4;
     LeavePointerMode();
     switch (id) {
-    case ID_TEXT_BLACK: textColour = 0xFF000000; break;
-    case ID_TEXT_BLUE: textColour = 0xFF0000FF; break;
-    case ID_TEXT_GREEN: textColour = 0xFF008000; break;
-    case ID_TEXT_RED: textColour = 0xFFFF0000; break;
-    case ID_TEXT_WHITE: textColour = 0xFFFFFFFF; break;
-    case ID_TEXT_YELLOW: textColour = 0xFFFFFF00; break;
-    default: break;
+    case ID_TEXT_BLACK:
+        textColour = 0xFF000000;
+        break;
+    case ID_TEXT_BLUE:
+        textColour = 0xFF0000FF;
+        break;
+    case ID_TEXT_GREEN:
+        textColour = 0xFF008000;
+        break;
+    case ID_TEXT_RED:
+        textColour = 0xFFFF0000;
+        break;
+    case ID_TEXT_WHITE:
+        textColour = 0xFFFFFFFF;
+        break;
+    case ID_TEXT_YELLOW:
+        textColour = 0xFFFFFF00;
+        break;
+    default:
+        break;
     }
     OnSetCursor();
 }
@@ -676,7 +693,9 @@ void CMainWindow::OnCmdTextSize(CommandId id) {
     OnSetCursor();
 }
 
-void CMainWindow::SelectPage(size_t index) { currentPage = index; }
+void CMainWindow::SelectPage(size_t index) {
+    currentPage = index;
+}
 
 void CMainWindow::AfterPageChange(bool tellToolbar) {
     RefreshToolTexture();
@@ -722,9 +741,13 @@ void CMainWindow::ChooseBoard(ARGB colour) {
         LeavePointerMode();
 }
 
-void CMainWindow::OnCmdWhiteboardScene() { ChooseBoard(0xFFFFFFFF); }
+void CMainWindow::OnCmdWhiteboardScene() {
+    ChooseBoard(0xFFFFFFFF);
+}
 
-void CMainWindow::OnCmdBlackboardScene() { ChooseBoard(0xFF000000); }
+void CMainWindow::OnCmdBlackboardScene() {
+    ChooseBoard(0xFF000000);
+}
 
 void CMainWindow::OnCmdDesktopScene() {
     if (desktopScene == 1)
@@ -758,16 +781,16 @@ void CMainWindow::OnCmdSave() {
         QRect(qRound(source.x() * ratio), qRound(source.y() * ratio),
               qRound(source.width() * ratio), qRound(source.height() * ratio)));
 
-    QString path = m_dialogs.GetSaveFileName(m_toolbarWindow ? m_toolbarWindow.data() : this,
-                                             "Save As", CScreenshot::Filters(),
-                                             CScreenshot::kPngFilter);
+    QString path =
+        m_dialogs.GetSaveFileName(m_toolbarWindow ? m_toolbarWindow.data() : this, "Save As",
+                                  CScreenshot::Filters(), CScreenshot::kPngFilter);
     if (path.isEmpty())
         return;
     path = CScreenshot::WithDefaultExtension(path);
     if (QFileInfo::exists(path) &&
-        !m_dialogs.AskYesNo(this, QFileInfo(path).fileName() +
-                                      " already exists.\nDo you want to replace it?",
-                            "Confirm Save As"))
+        !m_dialogs.AskYesNo(
+            this, QFileInfo(path).fileName() + " already exists.\nDo you want to replace it?",
+            "Confirm Save As"))
         return;
     QString reason;
     if (picture.isNull())
@@ -775,8 +798,9 @@ void CMainWindow::OnCmdSave() {
     else if (CImageEncoders::Save(picture, path, CScreenshot::MimeForFileName(path), &reason))
         return;
     // Nothing half-written is left behind; the user must know the picture was not saved.
-    m_dialogs.ShowWarning(this, QString("The screenshot was not saved to %1.\n\n%2")
-                                    .arg(QDir::toNativeSeparators(path), reason),
+    m_dialogs.ShowWarning(this,
+                          QString("The screenshot was not saved to %1.\n\n%2")
+                              .arg(QDir::toNativeSeparators(path), reason),
                           "Ravlin");
 }
 
@@ -849,7 +873,8 @@ void CMainWindow::UpdateFallbackShape() {
         const QRgb* line = reinterpret_cast<const QRgb*>(m_surface.constScanLine(y));
         int start = -1;
         for (int x = 0; x <= m_surface.width(); ++x) {
-            const bool ink = x < m_surface.width() && qAlpha(line[x]) > kMostTransparentBackgroundAlpha;
+            const bool ink =
+                x < m_surface.width() && qAlpha(line[x]) > kMostTransparentBackgroundAlpha;
             if (ink && start < 0)
                 start = x;
             else if (!ink && start >= 0) {
@@ -926,7 +951,8 @@ void CMainWindow::OnOwnDialogShown(QWidget* dialog) {
 }
 
 void CMainWindow::OnOwnDialogHidden(QWidget* dialog) {
-    std::erase_if(m_openDialogs, [dialog](const QPointer<QWidget>& d) { return !d || d == dialog; });
+    std::erase_if(m_openDialogs,
+                  [dialog](const QPointer<QWidget>& d) { return !d || d == dialog; });
     ApplyInputTransparency();
     KeepStacking();
 }

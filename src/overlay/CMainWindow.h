@@ -6,10 +6,10 @@
 #include "CMenuResource.h"
 #include "CRavlinToolbar.h"
 #include "CTextWindow.h"
-#include "IToolbarOwner.h"
-#include "IToolbarState.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
+#include "IToolbarOwner.h"
+#include "IToolbarState.h"
 #include "_DisplayContext.h"
 #include "_PageContext.h"
 
@@ -231,7 +231,7 @@ private:
     CNoToolbarState m_noToolbar;
     IToolbarState* m_toolbarState = &m_noToolbar;
     QRect m_textPreviewBox; // where the last preview was drawn
-    QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
+    QImage m_desktopGrab;   // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
     std::vector<QPointer<QWidget>> m_openDialogs;
     bool m_pointerMode = true;

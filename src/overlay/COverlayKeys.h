@@ -5,8 +5,8 @@
 #include <Qt>
 
 struct COverlayKeyAction {
-    CommandId command = 0;       // 0: no command
-    bool copyToClipboard = false; // Ctrl+C
+    CommandId command = 0;         // 0: no command
+    bool copyToClipboard = false;  // Ctrl+C
     bool defaultProcessing = true; // false: the key goes no further
 };
 

@@ -8,7 +8,8 @@ QImage CToolCursors::Picture(int tool, ARGB colour) {
     static constexpr int kResources[] = {129, 130, 131};
     if (tool < 0 || tool > 2)
         return {};
-    QImage picture = CBitmap::LoadBitmapFromFile(QStringLiteral(":/png/%1.png").arg(kResources[tool]));
+    QImage picture =
+        CBitmap::LoadBitmapFromFile(QStringLiteral(":/png/%1.png").arg(kResources[tool]));
     if (picture.isNull() || tool == 2)
         return picture;
     // The marker's cursor shows its colour, not its translucency.

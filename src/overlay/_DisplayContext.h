@@ -6,8 +6,8 @@
 #include <vector>
 
 struct _DisplayEntry {
-    QRect monitorRect;         // virtual-desktop coordinates, logical pixels
-    QRect workArea;            // the monitor less panels and docks
+    QRect monitorRect; // virtual-desktop coordinates, logical pixels
+    QRect workArea;    // the monitor less panels and docks
     bool primary = false;
     qreal devicePixelRatio = 1.0;
     QString name;

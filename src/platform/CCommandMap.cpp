@@ -26,4 +26,6 @@ bool CCommandMap::Dispatch(CommandId id) const {
     return true;
 }
 
-bool CCommandMap::Handles(CommandId id) const { return Find(id) != nullptr; }
+bool CCommandMap::Handles(CommandId id) const {
+    return Find(id) != nullptr;
+}

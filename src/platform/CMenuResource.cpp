@@ -25,8 +25,8 @@ CMenuResource CMenuResource::FromJson(const QByteArray& json) {
                 popup.items.push_back({QString(), 0, true, false});
                 continue;
             }
-            popup.items.push_back({item.value("text").toString(), static_cast<CommandId>(id),
-                                   false, item.value("checked").toBool()});
+            popup.items.push_back({item.value("text").toString(), static_cast<CommandId>(id), false,
+                                   item.value("checked").toBool()});
         }
         menu.m_popups.push_back(std::move(popup));
     }

@@ -4,8 +4,8 @@
 
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
@@ -14,7 +14,9 @@ namespace {
 constexpr int kNoticeDurationMs = 12000;
 }
 
-CQtDialogs::~CQtDialogs() { delete m_notice; }
+CQtDialogs::~CQtDialogs() {
+    delete m_notice;
+}
 
 bool CQtDialogs::AskYesNo(QWidget* owner, const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
@@ -66,8 +68,7 @@ void CQtDialogs::ShowNotice(const QString& text) {
     if (!m_notice) {
         m_notice = new QLabel;
         m_notice->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                 Qt::X11BypassWindowManagerHint |
-                                 Qt::WindowDoesNotAcceptFocus);
+                                 Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus);
         m_notice->setAttribute(Qt::WA_ShowWithoutActivating);
         m_notice->setObjectName("RavlinNotice");
         m_notice->setWindowTitle("Ravlin");

@@ -35,7 +35,9 @@ void Trace(const char* format, ...) {
         listener->Write(formatted);
 }
 
-void AddTraceListener(IFXTraceListener* listener) { Listeners().push_back(listener); }
+void AddTraceListener(IFXTraceListener* listener) {
+    Listeners().push_back(listener);
+}
 
 void RemoveTraceListener(IFXTraceListener* listener) {
     auto& list = Listeners();

@@ -11,7 +11,9 @@ quint16 CHotKeyAtoms::Add(const QString& name) {
     return atom;
 }
 
-void CHotKeyAtoms::Delete(quint16 atom) { m_names.erase(atom); }
+void CHotKeyAtoms::Delete(quint16 atom) {
+    m_names.erase(atom);
+}
 
 QString CHotKeyAtoms::NameOf(quint16 atom) const {
     auto it = m_names.find(atom);

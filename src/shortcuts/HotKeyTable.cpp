@@ -41,8 +41,8 @@ HotKeyTable::~HotKeyTable() {
 void HotKeyTable::BuildDefaultHotKeys() {
     for (const CDefaultRow& row : kDefaults) {
         HotKeyEntry& entry = (*this)[QString::fromLatin1(row.name)];
-        entry = HotKeyEntry{row.code, row.modifiers, 0, QString::fromLatin1(row.keyText),
-                            QString(), 0, row.controlId};
+        entry = HotKeyEntry{row.code, row.modifiers, 0, QString::fromLatin1(row.keyText), QString(),
+                            0,        row.controlId};
     }
 }
 
@@ -61,21 +61,19 @@ void HotKeyTable::RegisterHotKeys() {
     for (auto& [name, entry] : m_entries) {
         if (entry.code == 0)
             continue;
-        const QString atomName = QStringLiteral("NorvaneGhostKey%1%2")
-                                     .arg(name)
-                                     .arg(static_cast<qint32>(m_clock()));
+        const QString atomName =
+            QStringLiteral("NorvaneGhostKey%1%2").arg(name).arg(static_cast<qint32>(m_clock()));
         entry.atom = m_atoms.Add(atomName);
         // Without an identifier the key could never be told apart: leave it unregistered.
-        entry.valid = entry.atom != 0 && m_keys.RegisterHotKey(
-                                             entry.atom, RegistrationModifiers(entry.modifiers),
-                                             entry.code);
+        entry.valid =
+            entry.atom != 0 &&
+            m_keys.RegisterHotKey(entry.atom, RegistrationModifiers(entry.modifiers), entry.code);
     }
 }
 
 void HotKeyTable::Release(HotKeyEntry& entry, bool trace) {
     if (trace)
-        Trace("Unregister hotkey code%d atom %d valid = %d\n", entry.code, entry.atom,
-              entry.valid);
+        Trace("Unregister hotkey code%d atom %d valid = %d\n", entry.code, entry.atom, entry.valid);
     if (entry.atom == 0)
         return;
     const int result = m_keys.UnregisterHotKey(entry.atom) ? 1 : 0;

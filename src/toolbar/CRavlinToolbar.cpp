@@ -42,8 +42,8 @@ CRavlinToolbar::CRavlinToolbar(IToolbarOwner& owner, IDialogs& dialogs,
     if (definitionPath.isEmpty())
         m_definition = std::make_unique<CToolbarDefinition>(dialogs);
     else
-        m_definition = std::make_unique<CToolbarDefinition>(
-            dialogs, definitionPath, QCoreApplication::applicationDirPath());
+        m_definition = std::make_unique<CToolbarDefinition>(dialogs, definitionPath,
+                                                            QCoreApplication::applicationDirPath());
 }
 
 CRavlinToolbar::~CRavlinToolbar() {
@@ -91,8 +91,7 @@ void CRavlinToolbar::LoadToolbar() {
             CRavlinButton* button = nullptr;
             if (definition.kind == ButtonKind::Menu) {
                 auto* menuButton = new CRavlinMenuButton(m_dialogs, this);
-                menuButton->SetMenu(
-                    m_menu.FindPopupByCaption(QString::fromUtf8(definition.name)));
+                menuButton->SetMenu(m_menu.FindPopupByCaption(QString::fromUtf8(definition.name)));
                 button = menuButton;
             } else {
                 button = new CRavlinButton(this);
@@ -175,8 +174,8 @@ void CRavlinToolbar::LayoutButtons() {
 void CRavlinToolbar::UpdateButtonVisibility(bool show) {
     for (auto& [name, button] : m_buttonsByName)
         if (button)
-            button->setVisible(CToolbarCommands::IsVisible(name, show, m_owner.IsRecording(),
-                                                           m_owner.IsPaused()));
+            button->setVisible(
+                CToolbarCommands::IsVisible(name, show, m_owner.IsRecording(), m_owner.IsPaused()));
 }
 
 void CRavlinToolbar::ActivateToolbar(bool active) {
@@ -192,10 +191,10 @@ void CRavlinToolbar::UpdateShape() {
     if (size().isEmpty())
         return;
     // The magenta key becomes see-through: the window takes the shape of its skin.
-    const QImage skin = m_skin.Render(size(), m_vertical, m_active, m_slide.shown,
-                                      m_slide.dockEdge);
-    setMask(QBitmap::fromImage(
-        skin.createMaskFromColor(CToolbarSkin::kColourKey, Qt::MaskInColor)));
+    const QImage skin =
+        m_skin.Render(size(), m_vertical, m_active, m_slide.shown, m_slide.dockEdge);
+    setMask(
+        QBitmap::fromImage(skin.createMaskFromColor(CToolbarSkin::kColourKey, Qt::MaskInColor)));
 }
 
 void CRavlinToolbar::paintEvent(QPaintEvent*) {
@@ -289,20 +288,38 @@ void CRavlinToolbar::mouseMoveEvent(QMouseEvent* event) {
         move(event->globalPosition().toPoint() - m_dragOffset);
 }
 
-void CRavlinToolbar::mouseReleaseEvent(QMouseEvent*) { m_dragging = false; }
+void CRavlinToolbar::mouseReleaseEvent(QMouseEvent*) {
+    m_dragging = false;
+}
 
 void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
     const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
     CommandId command = 0;
     switch (event->key()) {
-    case Qt::Key_Left: command = ID_PREVIOUS_PAGE; break;
-    case Qt::Key_Right: command = ID_NEXT_PAGE; break;
-    case Qt::Key_Delete: command = ID_CLEAR; break;
-    case Qt::Key_1: command = keypad ? 0 : ID_PEN; break;
-    case Qt::Key_2: command = keypad ? 0 : ID_MARKER; break;
-    case Qt::Key_3: command = keypad ? 0 : ID_ERASER; break;
-    case Qt::Key_4: command = keypad ? 0 : ID_MOUSE; break;
-    case Qt::Key_N: command = ID_NEW_PAGE; break;
+    case Qt::Key_Left:
+        command = ID_PREVIOUS_PAGE;
+        break;
+    case Qt::Key_Right:
+        command = ID_NEXT_PAGE;
+        break;
+    case Qt::Key_Delete:
+        command = ID_CLEAR;
+        break;
+    case Qt::Key_1:
+        command = keypad ? 0 : ID_PEN;
+        break;
+    case Qt::Key_2:
+        command = keypad ? 0 : ID_MARKER;
+        break;
+    case Qt::Key_3:
+        command = keypad ? 0 : ID_ERASER;
+        break;
+    case Qt::Key_4:
+        command = keypad ? 0 : ID_MOUSE;
+        break;
+    case Qt::Key_N:
+        command = ID_NEW_PAGE;
+        break;
     case Qt::Key_Space:
         // Space never clicks a toolbar button.
         event->accept();
@@ -314,7 +331,8 @@ void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
             return;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     if (command)
         m_owner.SendCommand(command);

@@ -25,7 +25,9 @@ QImage Turned(const QImage& piece) {
     return turned;
 }
 
-QSizeF LogicalSize(const QImage& image) { return image.deviceIndependentSize(); }
+QSizeF LogicalSize(const QImage& image) {
+    return image.deviceIndependentSize();
+}
 
 // The pad tiles from the client origin, whatever rectangle it fills. (Qt 6.4 already scales a
 // texture brush's fill by the picture's device pixel ratio.)
@@ -43,8 +45,7 @@ void CToolbarSkin::Load(const QString& folder, qreal ratio) {
                   LoadPiece(folder, "bk_pad_inactive", ratio),
                   LoadPiece(folder, "bk_tail_inactive", ratio)};
     m_activeRotated = {Turned(m_active.head), Turned(m_active.pad), Turned(m_active.tail)};
-    m_inactiveRotated = {Turned(m_inactive.head), Turned(m_inactive.pad),
-                         Turned(m_inactive.tail)};
+    m_inactiveRotated = {Turned(m_inactive.head), Turned(m_inactive.pad), Turned(m_inactive.tail)};
 }
 
 bool CToolbarSkin::IsComplete() const {
@@ -94,8 +95,8 @@ void CToolbarSkin::Paint(QPainter& painter, const QSize& size, bool vertical, bo
     painter.restore();
 }
 
-QImage CToolbarSkin::Render(const QSize& size, bool vertical, bool active, bool shown,
-                            int dockEdge, qreal ratio) const {
+QImage CToolbarSkin::Render(const QSize& size, bool vertical, bool active, bool shown, int dockEdge,
+                            qreal ratio) const {
     QImage image(size * ratio, QImage::Format_ARGB32);
     image.setDevicePixelRatio(ratio);
     QPainter painter(&image);

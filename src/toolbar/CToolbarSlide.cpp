@@ -15,13 +15,15 @@ bool CToolbarSlide::Hide(const QRect& current, const QRect& workArea, bool verti
     const int areaLeft = workArea.left();
     const int areaRight = workArea.left() + workArea.width();
     if (vertical) {
-        targetRect = QRect(QPoint(left, workArea.top()), QPoint(right - 1, workArea.top() + kTabThickness - 1));
+        targetRect = QRect(QPoint(left, workArea.top()),
+                           QPoint(right - 1, workArea.top() + kTabThickness - 1));
         dockEdge = Top;
     } else if (centreX <= areaLeft + (areaRight - areaLeft) / 2.0) {
         targetRect = QRect(QPoint(areaLeft, top), QPoint(areaLeft + kTabThickness - 1, bottom - 1));
         dockEdge = Left;
     } else {
-        targetRect = QRect(QPoint(areaRight - kTabThickness, top), QPoint(areaRight - 1, bottom - 1));
+        targetRect =
+            QRect(QPoint(areaRight - kTabThickness, top), QPoint(areaRight - 1, bottom - 1));
         dockEdge = Right;
     }
     startRect = homeRect;
@@ -53,9 +55,9 @@ CToolbarSlide::CStep CToolbarSlide::Step(std::uint32_t nowMs) {
     auto between = [f](int from, int to) { return from + static_cast<int>((to - from) * f); };
     const int left = between(startRect.left(), targetRect.left());
     const int top = between(startRect.top(), targetRect.top());
-    const int right = between(startRect.left() + startRect.width(),
-                              targetRect.left() + targetRect.width());
-    const int bottom = between(startRect.top() + startRect.height(),
-                               targetRect.top() + targetRect.height());
+    const int right =
+        between(startRect.left() + startRect.width(), targetRect.left() + targetRect.width());
+    const int bottom =
+        between(startRect.top() + startRect.height(), targetRect.top() + targetRect.height());
     return {QRect(left, top, right - left, bottom - top), false};
 }

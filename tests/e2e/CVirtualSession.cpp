@@ -23,8 +23,8 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
 CVirtualSession::CVirtualSession(EMode mode, QSize screenSize)
     : m_mode(mode), m_screenSize(screenSize) {
     QDir().mkpath(RuntimeFolder());
-    QFile::setPermissions(RuntimeFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ExeOwner);
+    QFile::setPermissions(RuntimeFolder(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // A display number nobody uses: no lock file and no socket.
     for (int n = 70 + getpid() % 200; n < 1000; ++n) {
         if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)) ||
@@ -98,8 +98,8 @@ void CVirtualSession::KillServer() {
 
 bool CVirtualSession::StartCompositor() {
     if (m_mode == EMode::WindowManager)
-        m_compositor = Start("picom", {"--backend", "xrender", "--no-fading-openclose",
-                                       "--config", "/dev/null"});
+        m_compositor = Start(
+            "picom", {"--backend", "xrender", "--no-fading-openclose", "--config", "/dev/null"});
     else
         m_compositor = Start("xcompmgr", {});
     // Compositing has begun once the manager owns the _NET_WM_CM_S0 selection.
@@ -122,11 +122,11 @@ bool CVirtualSession::IsCompositorRunning() const {
     bool owned = false;
     if (!xcb_connection_has_error(c)) {
         const char name[] = "_NET_WM_CM_S0";
-        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-            c, xcb_intern_atom(c, 0, sizeof(name) - 1, name), nullptr);
+        xcb_intern_atom_reply_t* atom =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof(name) - 1, name), nullptr);
         if (atom) {
-            xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
-                c, xcb_get_selection_owner(c, atom->atom), nullptr);
+            xcb_get_selection_owner_reply_t* owner =
+                xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom->atom), nullptr);
             owned = owner && owner->owner != XCB_WINDOW_NONE;
             free(owner);
             free(atom);
@@ -136,8 +136,8 @@ bool CVirtualSession::IsCompositorRunning() const {
     return owned;
 }
 
-QByteArray CVirtualSession::Run(const QString& program, const QStringList& arguments,
-                                int* exitCode, int timeoutMs) const {
+QByteArray CVirtualSession::Run(const QString& program, const QStringList& arguments, int* exitCode,
+                                int timeoutMs) const {
     QProcess process;
     process.setProcessEnvironment(Environment());
     process.start(program, arguments);

@@ -16,23 +16,29 @@ protected:
                          "mousedown", "1"};
         for (int i = 1; i <= steps; ++i) {
             const QPoint p = from + (to - from) * i / steps;
-            args << "sleep" << "0.03" << "mousemove" << QString::number(p.x())
-                 << QString::number(p.y());
+            args << "sleep"
+                 << "0.03"
+                 << "mousemove" << QString::number(p.x()) << QString::number(p.y());
         }
-        args << "sleep" << "0.05" << "mouseup" << "1";
+        args << "sleep"
+             << "0.05"
+             << "mouseup"
+             << "1";
         Xdotool(args);
     }
     // Waits until the screen pixel satisfies the check.
     bool ScreenShows(QPoint at, const std::function<bool(QRgb)>& check, QRgb* seen = nullptr) {
-        return WaitFor([&] {
-            const QImage shot = g_session->Screenshot();
-            if (shot.isNull())
-                return false;
-            const QRgb pixel = shot.pixel(at);
-            if (seen)
-                *seen = pixel;
-            return check(pixel);
-        }, 8000);
+        return WaitFor(
+            [&] {
+                const QImage shot = g_session->Screenshot();
+                if (shot.isNull())
+                    return false;
+                const QRgb pixel = shot.pixel(at);
+                if (seen)
+                    *seen = pixel;
+                return check(pixel);
+            },
+            8000);
     }
     void Key(const QString& keys) { Xdotool({"key", keys}); }
 };
@@ -43,33 +49,44 @@ TEST_F(DrawingE2e, PenMarkerEraserAndBackToPointerMode) {
     Drag({200, 300}, {800, 300});
     // A visible line of the pen colour along the drag, its end included.
     for (int x : {210, 500, 790})
-        EXPECT_TRUE(ScreenShows({x, 300}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }, &seen))
+        EXPECT_TRUE(ScreenShows(
+            {x, 300}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }, &seen))
             << x << " " << ColourText(seen).toStdString();
 
     Key("alt+shift+h");
     Drag({500, 200}, {500, 400});
     // The marker tints the line without covering it, and tints the window beneath.
-    EXPECT_TRUE(ScreenShows({500, 300}, [](QRgb p) {
-        return qRed(p) > 200 && qGreen(p) > 60 && qGreen(p) < 200 && qBlue(p) < 60;
-    }, &seen)) << ColourText(seen).toStdString();
-    EXPECT_TRUE(ScreenShows({500, 250}, [](QRgb p) {
-        return !ColourNear(p, CWitnessWindow::kColour, 10) && qRed(p) > qRed(CWitnessWindow::kColour) + 60;
-    }, &seen)) << ColourText(seen).toStdString();
+    EXPECT_TRUE(ScreenShows(
+        {500, 300},
+        [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 60 && qGreen(p) < 200 && qBlue(p) < 60; },
+        &seen))
+        << ColourText(seen).toStdString();
+    EXPECT_TRUE(ScreenShows(
+        {500, 250},
+        [](QRgb p) {
+            return !ColourNear(p, CWitnessWindow::kColour, 10) &&
+                   qRed(p) > qRed(CWitnessWindow::kColour) + 60;
+        },
+        &seen))
+        << ColourText(seen).toStdString();
 
     Key("alt+shift+e");
     Drag({500, 200}, {500, 400});
     // Both are gone along the eraser's path and the window beneath shows again.
     for (int y : {250, 300})
-        EXPECT_TRUE(ScreenShows({500, y}, [](QRgb p) {
-            return ColourNear(p, CWitnessWindow::kColour, 2);
-        }, &seen)) << y << " " << ColourText(seen).toStdString();
+        EXPECT_TRUE(ScreenShows(
+            {500, y}, [](QRgb p) { return ColourNear(p, CWitnessWindow::kColour, 2); }, &seen))
+            << y << " " << ColourText(seen).toStdString();
 
     Key("alt+shift+c");
     const int before = witness.Presses();
-    EXPECT_TRUE(WaitFor([&] {
-        Xdotool({"mousemove", "300", "500", "click", "1"});
-        return WaitFor([&] { return witness.Presses() > before; }, 300);
-    }, 8000)) << "clicks pass again";
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            Xdotool({"mousemove", "300", "500", "click", "1"});
+            return WaitFor([&] { return witness.Presses() > before; }, 300);
+        },
+        8000))
+        << "clicks pass again";
     EXPECT_TRUE(ScreenShows({300, 300}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }))
         << "the drawing stays visible in pointer mode";
 }
@@ -84,10 +101,13 @@ TEST_F(DrawingE2e, RegionSelectionPutsWhatLiesUnderItOnTheClipboard) {
     };
     const QSize expected(even(300, 407), even(300, 355));
     QImage copied;
-    EXPECT_TRUE(WaitFor([&] {
-        copied = ClipboardImage();
-        return copied.size() == expected;
-    }, 10000)) << copied.width() << "x" << copied.height();
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            copied = ClipboardImage();
+            return copied.size() == expected;
+        },
+        10000))
+        << copied.width() << "x" << copied.height();
     // The window beneath, without the selection's tint or its size readout.
     if (!copied.isNull()) {
         const QPoint middle(copied.width() / 2, copied.height() / 2);

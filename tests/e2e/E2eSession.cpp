@@ -88,7 +88,8 @@ QByteArray CRavlinUnderTest::Output() {
 }
 
 CWitnessWindow::CWitnessWindow(const QRect& geometry) {
-    m_logPath = g_session->Home() + QString("/witness-%1.log").arg(reinterpret_cast<quintptr>(this));
+    m_logPath =
+        g_session->Home() + QString("/witness-%1.log").arg(reinterpret_cast<quintptr>(this));
     QFile::remove(m_logPath);
     m_process = std::make_unique<QProcess>();
     m_process->setProcessEnvironment(g_session->Environment());
@@ -98,12 +99,13 @@ CWitnessWindow::CWitnessWindow(const QRect& geometry) {
     m_shown = m_process->waitForStarted(5000) &&
               WaitFor([] { return !FindWindows("^RavlinWitness$").isEmpty(); });
     // Let the window manager place it and the compositor paint it.
-    WaitFor([&] {
-        const QImage shot = g_session->Screenshot();
-        const QPoint centre = geometry.center();
-        return !shot.isNull() && ColourNear(shot.pixel(centre), kColour, 2);
-    },
-            5000);
+    WaitFor(
+        [&] {
+            const QImage shot = g_session->Screenshot();
+            const QPoint centre = geometry.center();
+            return !shot.isNull() && ColourNear(shot.pixel(centre), kColour, 2);
+        },
+        5000);
 }
 
 CWitnessWindow::~CWitnessWindow() {
@@ -147,18 +149,20 @@ QString ColourText(QRgb c) {
 
 QRect WaitForExitQuestion(int timeoutMs) {
     QRect found;
-    WaitFor([&] {
-        for (const QString& id : FindWindows("^Ravlin$")) {
-            const QRect r = WindowGeometry(id);
-            // Not the overlay, not the small notice: the question box.
-            if (r.width() < g_session->ScreenSize().width() / 2 && r.height() > 40 &&
-                r.width() > 200 * ProgramScale()) {
-                found = r;
-                return true;
+    WaitFor(
+        [&] {
+            for (const QString& id : FindWindows("^Ravlin$")) {
+                const QRect r = WindowGeometry(id);
+                // Not the overlay, not the small notice: the question box.
+                if (r.width() < g_session->ScreenSize().width() / 2 && r.height() > 40 &&
+                    r.width() > 200 * ProgramScale()) {
+                    found = r;
+                    return true;
+                }
             }
-        }
-        return false;
-    }, timeoutMs);
+            return false;
+        },
+        timeoutMs);
     return found;
 }
 
@@ -169,16 +173,23 @@ void ClickExitQuestion(const QRect& question, bool yes) {
     Xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
 }
 
-QString SettingsPath() { return g_session->Home() + "/config/Norvane/Ravlin.conf"; }
+QString SettingsPath() {
+    return g_session->Home() + "/config/Norvane/Ravlin.conf";
+}
 
-void ForgetSettings() { QFile::remove(SettingsPath()); }
+void ForgetSettings() {
+    QFile::remove(SettingsPath());
+}
 
-void Xdotool(const QStringList& arguments) { g_session->Run("xdotool", arguments); }
+void Xdotool(const QStringList& arguments) {
+    g_session->Run("xdotool", arguments);
+}
 
 QImage ClipboardImage() {
-    return QImage::fromData(
-        g_session->Run("xclip", {"-selection", "clipboard", "-t", "image/png", "-o"}, nullptr, 3000),
-        "PNG");
+    return QImage::fromData(g_session->Run("xclip",
+                                           {"-selection", "clipboard", "-t", "image/png", "-o"},
+                                           nullptr, 3000),
+                            "PNG");
 }
 
 QStringList ViewableTopLevelsTopFirst() {

@@ -4,8 +4,8 @@
 #include "CVirtualSession.h"
 
 #include <QColor>
-#include <gtest/gtest.h>
 #include <QProcess>
+#include <gtest/gtest.h>
 #include <memory>
 
 extern CVirtualSession* g_session;

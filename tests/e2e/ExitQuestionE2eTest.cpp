@@ -36,10 +36,13 @@ TEST_F(ExitQuestionE2e, OverlayAndToolbarStayAboveAWindowThatIsRaised) {
     const QString witnessId = FindWindows("^RavlinWitness$").value(0);
     g_session->Run("xdotool", {"windowraise", witnessId});
     // The toolbar on top, the overlay directly below it, then the rest.
-    EXPECT_TRUE(WaitFor([&] {
-        const QStringList order = ViewableTopLevelsTopFirst();
-        return order.size() >= 2 && order[1] == QString::number(overlay) &&
-               WindowGeometry(order[0]).height() == 42 * ProgramScale();
-    }, 5000)) << ViewableTopLevelsTopFirst().join(' ').toStdString();
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const QStringList order = ViewableTopLevelsTopFirst();
+            return order.size() >= 2 && order[1] == QString::number(overlay) &&
+                   WindowGeometry(order[0]).height() == 42 * ProgramScale();
+        },
+        5000))
+        << ViewableTopLevelsTopFirst().join(' ').toStdString();
 }
 } // namespace

@@ -20,9 +20,9 @@ int main(int argc, char** argv) {
     xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
     if (!codes || codes[0] == XCB_NO_SYMBOL)
         return 2;
-    xcb_generic_error_t* error = xcb_request_check(
-        c, xcb_grab_key_checked(c, 1, root, mask, codes[0], XCB_GRAB_MODE_ASYNC,
-                                XCB_GRAB_MODE_ASYNC));
+    xcb_generic_error_t* error =
+        xcb_request_check(c, xcb_grab_key_checked(c, 1, root, mask, codes[0], XCB_GRAB_MODE_ASYNC,
+                                                  XCB_GRAB_MODE_ASYNC));
     if (error)
         return 3;
     printf("grabbed\n");

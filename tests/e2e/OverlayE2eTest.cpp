@@ -37,8 +37,8 @@ TEST_F(OverlayE2e, WindowBeneathShowsThrough) {
 }
 
 TEST_F(OverlayE2e, ClickInPointerModeReachesTheWindowBeneath) {
-    g_session->Run("xdotool", {"mousemove", QString::number(probe.x()),
-                               QString::number(probe.y()), "click", "1"});
+    g_session->Run("xdotool", {"mousemove", QString::number(probe.x()), QString::number(probe.y()),
+                               "click", "1"});
     EXPECT_TRUE(WaitFor([&] { return witness.Presses() == 1; }, 5000));
 }
 
@@ -89,13 +89,16 @@ TEST_F(OverlayE2e, DesktopStaysVisibleWhenTheCompositorStops) {
     ASSERT_TRUE(ravlin.SendCommand(kPrimaryDisplayCommand));
     g_session->StopCompositor();
     // Without a compositor an alpha-1 overlay would show as a black sheet.
-    EXPECT_TRUE(WaitFor([&] {
-        const QImage shot = g_session->Screenshot();
-        return !shot.isNull() && ColourNear(shot.pixel(probe), CWitnessWindow::kColour, 1);
-    }, 8000)) << ColourText(g_session->Screenshot().pixel(probe)).toStdString();
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            const QImage shot = g_session->Screenshot();
+            return !shot.isNull() && ColourNear(shot.pixel(probe), CWitnessWindow::kColour, 1);
+        },
+        8000))
+        << ColourText(g_session->Screenshot().pixel(probe)).toStdString();
     // Clicks still reach the desktop, and the user was told once, without a modal box.
-    g_session->Run("xdotool", {"mousemove", QString::number(probe.x()),
-                               QString::number(probe.y()), "click", "1"});
+    g_session->Run("xdotool", {"mousemove", QString::number(probe.x()), QString::number(probe.y()),
+                               "click", "1"});
     EXPECT_TRUE(WaitFor([&] { return witness.Presses() == 1; }, 5000));
     EXPECT_TRUE(ravlin.IsRunning());
 }

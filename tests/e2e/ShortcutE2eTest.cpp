@@ -26,8 +26,8 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return witness.Presses() == 1; }, 5000));
     }
     void Click() {
-        Xdotool({"mousemove", QString::number(probe.x()), QString::number(probe.y()), "click",
-                 "1"});
+        Xdotool(
+            {"mousemove", QString::number(probe.x()), QString::number(probe.y()), "click", "1"});
     }
     QString FocusedWindow() const {
         return QString::fromLatin1(g_session->Run("xdotool", {"getwindowfocus"})).trimmed();
@@ -50,10 +50,13 @@ protected:
         for (const QString& keys : keysForPointerMode)
             Xdotool({"key", keys});
         // Pointer mode comes through the event loop: click until a click passes.
-        EXPECT_TRUE(WaitFor([&] {
-            Click();
-            return WaitFor([&] { return witness.Presses() > before; }, 300);
-        }, 8000)) << "clicks do not pass after pointer mode";
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                Click();
+                return WaitFor([&] { return witness.Presses() > before; }, 300);
+            },
+            8000))
+            << "clicks do not pass after pointer mode";
         EXPECT_TRUE(ravlin.IsRunning());
     }
     bool LockIsOn(const QString& name) const {
@@ -92,8 +95,7 @@ TEST_F(ShortcutE2e, CombinationHeldByAnotherProgramIsSkippedAndTheRestWork) {
     ASSERT_EQ(grabber.readAll().trimmed(), "grabbed");
     StartRavlin();
 
-    ASSERT_TRUE(PressPen()) << "focus: " << FocusedWindow().toStdString() << " overlay "
-                            << overlay;
+    ASSERT_TRUE(PressPen()) << "focus: " << FocusedWindow().toStdString() << " overlay " << overlay;
     // Shift+Alt+C goes to the other program; the overlay's own 4 brings pointer mode instead.
     ExpectOverlayTakesTheClickUntil({"alt+shift+c", "4"});
     grabber.kill();
@@ -106,10 +108,12 @@ TEST_F(ShortcutE2e, CtrlCPutsTheWholeScreenOnTheClipboard) {
     Click();
     Xdotool({"key", "ctrl+c"});
     QImage copied;
-    EXPECT_TRUE(WaitFor([&] {
-        copied = ClipboardImage();
-        return !copied.isNull();
-    }, 10000));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            copied = ClipboardImage();
+            return !copied.isNull();
+        },
+        10000));
     EXPECT_EQ(copied.size(), g_session->ScreenSize());
     // What lies under the overlay, as the screen shows it.
     EXPECT_TRUE(ColourNear(copied.pixel(probe), CWitnessWindow::kColour, 2))

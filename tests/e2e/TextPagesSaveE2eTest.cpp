@@ -15,15 +15,22 @@ protected:
     void Line(int y) {
         QStringList args{"mousemove", "200", QString::number(y), "mousedown", "1"};
         for (int x = 250; x <= 700; x += 50)
-            args << "sleep" << "0.03" << "mousemove" << QString::number(x) << QString::number(y);
-        args << "sleep" << "0.05" << "mouseup" << "1";
+            args << "sleep"
+                 << "0.03"
+                 << "mousemove" << QString::number(x) << QString::number(y);
+        args << "sleep"
+             << "0.05"
+             << "mouseup"
+             << "1";
         Xdotool(args);
     }
     bool Shows(QPoint at, const std::function<bool(QRgb)>& check) {
-        return WaitFor([&] {
-            const QImage shot = g_session->Screenshot();
-            return !shot.isNull() && check(shot.pixel(at));
-        }, 8000);
+        return WaitFor(
+            [&] {
+                const QImage shot = g_session->Screenshot();
+                return !shot.isNull() && check(shot.pixel(at));
+            },
+            8000);
     }
     static bool IsRed(QRgb p) { return ColourNear(p, kPenRed, 2); }
     static bool IsWitness(QRgb p) { return ColourNear(p, CWitnessWindow::kColour, 2); }
@@ -41,16 +48,18 @@ protected:
     // The text bubble: the window of ours that is 475 wide.
     QRect Bubble(int timeoutMs = 5000) {
         QRect found;
-        WaitFor([&] {
-            for (const QString& id : FindWindows("^ravlin$", true)) {
-                const QRect r = WindowGeometry(id);
-                if (r.width() == 475 * ProgramScale()) {
-                    found = r;
-                    return true;
+        WaitFor(
+            [&] {
+                for (const QString& id : FindWindows("^ravlin$", true)) {
+                    const QRect r = WindowGeometry(id);
+                    if (r.width() == 475 * ProgramScale()) {
+                        found = r;
+                        return true;
+                    }
                 }
-            }
-            return false;
-        }, timeoutMs);
+                return false;
+            },
+            timeoutMs);
         return found;
     }
     // The Save As dialog: types the path into its name field and accepts.
@@ -80,7 +89,8 @@ TEST_F(DocumentE2e, TypedTextIsCommittedWithReturnAndThrownAwayWithEscape) {
     EXPECT_LT(bubble.bottom(), lower) << "in the lower half it opens above the line";
     Xdotool({"type", "--delay", "20", "Hello"});
     Xdotool({"key", "Return"});
-    const QRect committed(295, lower - 25 * ProgramScale(), 200 * ProgramScale(), 50 * ProgramScale());
+    const QRect committed(295, lower - 25 * ProgramScale(), 200 * ProgramScale(),
+                          50 * ProgramScale());
     EXPECT_TRUE(WaitFor([&] { return BlueIn(committed) > 50; }, 8000));
     EXPECT_TRUE(WaitFor([&] { return Bubble(0).isEmpty(); }, 5000));
 
@@ -91,7 +101,8 @@ TEST_F(DocumentE2e, TypedTextIsCommittedWithReturnAndThrownAwayWithEscape) {
     Xdotool({"type", "--delay", "20", "Gone"});
     Xdotool({"key", "Escape"});
     WaitFor([&] { return Bubble(0).isEmpty(); }, 5000);
-    const QRect thrownAway(295, upper - 25 * ProgramScale(), 200 * ProgramScale(), 50 * ProgramScale());
+    const QRect thrownAway(295, upper - 25 * ProgramScale(), 200 * ProgramScale(),
+                           50 * ProgramScale());
     EXPECT_TRUE(WaitFor([&] { return BlueIn(thrownAway) == 0; }, 5000));
     EXPECT_GT(BlueIn(committed), 50) << "the committed text stays";
 }
@@ -135,8 +146,8 @@ TEST_F(DocumentE2e, ScreenshotsInEveryFormatAndOfARegion) {
         ASSERT_TRUE(SaveAs(folder + "/" + c.typed)) << c.typed;
         const QString path = folder + "/" + c.file;
         ASSERT_TRUE(WaitFor([&] { return QFile::exists(path); }, 5000)) << c.file;
-        const QString identified = QString::fromLatin1(
-            g_session->Run("identify", {"-format", "%m %w %h", path}));
+        const QString identified =
+            QString::fromLatin1(g_session->Run("identify", {"-format", "%m %w %h", path}));
         // identify names Qt's bitmaps "BMP3".
         const QStringList words = identified.split(' ');
         ASSERT_EQ(words.size(), 3) << identified.toStdString();

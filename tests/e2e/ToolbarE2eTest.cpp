@@ -17,8 +17,7 @@ protected:
         CRavlinTest::SetUp();
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(WaitFor([&] { return !(toolbar = FindToolbar()).isEmpty(); }))
-            << "no toolbar";
+        ASSERT_TRUE(WaitFor([&] { return !(toolbar = FindToolbar()).isEmpty(); })) << "no toolbar";
     }
     // The toolbar: ours, 42 pixels thick in either orientation.
     QString FindToolbar(int thickness = 42) {
@@ -41,17 +40,23 @@ protected:
                          "mousedown", "1"};
         for (int i = 1; i <= 10; ++i) {
             const QPoint p = from + (to - from) * i / 10;
-            args << "sleep" << "0.03" << "mousemove" << QString::number(p.x())
-                 << QString::number(p.y());
+            args << "sleep"
+                 << "0.03"
+                 << "mousemove" << QString::number(p.x()) << QString::number(p.y());
         }
-        args << "sleep" << "0.05" << "mouseup" << "1";
+        args << "sleep"
+             << "0.05"
+             << "mouseup"
+             << "1";
         Xdotool(args);
     }
     bool Shows(QPoint at, const std::function<bool(QRgb)>& check) {
-        return WaitFor([&] {
-            const QImage shot = g_session->Screenshot();
-            return !shot.isNull() && check(shot.pixel(at));
-        }, 8000);
+        return WaitFor(
+            [&] {
+                const QImage shot = g_session->Screenshot();
+                return !shot.isNull() && check(shot.pixel(at));
+            },
+            8000);
     }
     // Picks the n-th item of the drop-down that a click on the button's arrow strip opens.
     void ChooseFromDropDown(QPoint arrow, int item) {

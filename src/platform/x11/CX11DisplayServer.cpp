@@ -17,8 +17,7 @@ constexpr int kCompositorSettleMs = 60;
 
 xcb_atom_t InternAtom(xcb_connection_t* c, const QByteArray& name) {
     XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(name.size()), name.constData()),
-        nullptr));
+        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(name.size()), name.constData()), nullptr));
     return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 } // namespace
@@ -55,8 +54,8 @@ CX11DisplayServer::CX11DisplayServer() {
             m_watch, xcb_xfixes_query_version(m_watch, 5, 0), nullptr));
         m_xfixesEvent = xfixes->first_event;
         m_selectionWindow = xcb_generate_id(m_watch);
-        xcb_create_window(m_watch, XCB_COPY_FROM_PARENT, m_selectionWindow, m_watchRoot, -1, -1,
-                          1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_create_window(m_watch, XCB_COPY_FROM_PARENT, m_selectionWindow, m_watchRoot, -1, -1, 1,
+                          1, 0, XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
         xcb_xfixes_select_selection_input(
             m_watch, m_selectionWindow, m_cmAtom,
             XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
@@ -66,10 +65,8 @@ CX11DisplayServer::CX11DisplayServer() {
     m_compositing = QueryCompositing();
     xcb_flush(m_watch);
 
-    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_watch), QSocketNotifier::Read,
-                                     this);
-    connect(m_notifier, &QSocketNotifier::activated, this,
-            &CX11DisplayServer::ReadWatchEvents);
+    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_watch), QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &CX11DisplayServer::ReadWatchEvents);
     QTimer::singleShot(0, this, &CX11DisplayServer::ReadWatchEvents);
 }
 
@@ -238,8 +235,8 @@ void CX11DisplayServer::GiveKeyboardFocus(WId window) {
 void CX11DisplayServer::RoundTrip() {
     if (!m_qtConnection)
         return;
-    XcbReply<xcb_get_input_focus_reply_t> sync(xcb_get_input_focus_reply(
-        m_qtConnection, xcb_get_input_focus(m_qtConnection), nullptr));
+    XcbReply<xcb_get_input_focus_reply_t> sync(
+        xcb_get_input_focus_reply(m_qtConnection, xcb_get_input_focus(m_qtConnection), nullptr));
 }
 
 void CX11DisplayServer::SyncWithScreen() {

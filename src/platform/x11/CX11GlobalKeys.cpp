@@ -26,8 +26,8 @@ CX11GlobalKeys::CX11GlobalKeys() {
     m_root = it.data->root;
     m_symbols = xcb_key_symbols_alloc(m_connection);
     LoadModifierMasks();
-    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_connection),
-                                     QSocketNotifier::Read, this);
+    m_notifier =
+        new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &CX11GlobalKeys::ReadEvents);
 }
 

@@ -13,10 +13,14 @@ TEST(CommandIds, MenuTextsAreThoseOfTheMenus) {
         CommandId id;
         const char* text;
     } cases[] = {
-        {ID_SHOW_TOOLBAR, "Show Toolbar\t%s"}, {ID_RECORD_MOUSE, "Record Mouse "},
-        {ID_WEBCAM_LARGE, "Large Window (360 x 270)"}, {ID_DISPLAY_EXTENDED_3, "Extended Display #3"},
-        {ID_WHITEBOARD, "Whiteboard"}, {ID_SCENE_WHITEBOARD, "Whiteboard"},
-        {ID_TEXT_YELLOW, "Yellow"}, {ID_PREFERENCES, "Preferences..."},
+        {ID_SHOW_TOOLBAR, "Show Toolbar\t%s"},
+        {ID_RECORD_MOUSE, "Record Mouse "},
+        {ID_WEBCAM_LARGE, "Large Window (360 x 270)"},
+        {ID_DISPLAY_EXTENDED_3, "Extended Display #3"},
+        {ID_WHITEBOARD, "Whiteboard"},
+        {ID_SCENE_WHITEBOARD, "Whiteboard"},
+        {ID_TEXT_YELLOW, "Yellow"},
+        {ID_PREFERENCES, "Preferences..."},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CommandMenuText(c.id), QString::fromLatin1(c.text)) << c.id;
@@ -37,8 +41,12 @@ TEST(CommandMap, DispatchesSinglesAndRangesAndIgnoresTheRest) {
         CommandId id;
         bool handled;
     } cases[] = {
-        {ID_EXIT, true},          {ID_DISPLAY_PRIMARY, true}, {ID_DISPLAY_EXTENDED_3, true},
-        {ID_DISPLAY_PRIMARY - 1, false}, {ID_DISPLAY_EXTENDED_3 + 1, false}, {0, false},
+        {ID_EXIT, true},
+        {ID_DISPLAY_PRIMARY, true},
+        {ID_DISPLAY_EXTENDED_3, true},
+        {ID_DISPLAY_PRIMARY - 1, false},
+        {ID_DISPLAY_EXTENDED_3 + 1, false},
+        {0, false},
         {0xFFFF, false},
     };
     for (const auto& c : cases)

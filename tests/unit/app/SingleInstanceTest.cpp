@@ -2,6 +2,7 @@
 // stops the next start.
 #include "CSingleInstance.h"
 
+#include "QtPrinters.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,7 +10,6 @@
 #include <QLockFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
-#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 #include "RavlinTraceListener.h"
 #include "Trace.h"
 
+#include "QtPrinters.h"
 #include <QFile>
 #include <QTemporaryDir>
-#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -47,9 +47,7 @@ TEST(TraceLog, EachStartEmptiesTheFile) {
 
 TEST(TraceLog, NothingReachesAListenerAfterItIsGone) {
     QTemporaryDir dir;
-    {
-        RavlinTraceListener listener(dir.path());
-    }
+    { RavlinTraceListener listener(dir.path()); }
     Trace("after\n"); // must not touch freed memory (ASan builds catch it)
     EXPECT_EQ(ReadAll(dir.path() + "/Ravlin.log"), "Ravlin Tracing Start\n");
 }

@@ -1,10 +1,10 @@
 // The per-user runtime folder: made private, and refused when it could be someone else's.
 #include "CUserFolders.h"
 
+#include "QtPrinters.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -18,8 +18,7 @@ protected:
         // A primary display with a 40-pixel panel at the bottom, and a second display of
         // another resolution to its right, lower down.
         return {{QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1040), true, 1.0, "primary"},
-                {QRect(1920, 200, 1280, 1024), QRect(1920, 200, 1280, 1024), false, 1.0,
-                 "right"}};
+                {QRect(1920, 200, 1280, 1024), QRect(1920, 200, 1280, 1024), false, 1.0, "right"}};
     }
 
     void CreateOverlay(std::vector<_DisplayEntry> displays = TwoDisplays()) {

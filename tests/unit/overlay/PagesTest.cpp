@@ -43,7 +43,7 @@ TEST_F(PagesTest, CommandsAndTheCounter) {
         {ID_NEW_PAGE, "2 / 4", 1, 0},               // inserted after page 1 and shown
         {ID_NEXT_PAGE, "3 / 4", 1, 0xFF00FF00},
         {ID_NEXT_PAGE, "4 / 4", 1, 0xFF0000FF},
-        {ID_NEXT_PAGE, "4 / 4", 0, 0xFF0000FF}, // on the last page: nothing
+        {ID_NEXT_PAGE, "4 / 4", 0, 0xFF0000FF},   // on the last page: nothing
         {ID_DELETE_PAGE, "3 / 3", 1, 0xFF00FF00}, // the last of four: the new last one shows
     };
     for (const auto& step : steps) {
@@ -95,13 +95,11 @@ TEST_F(PagesTest, ScenesAndTheToggleThatRemembersTheLastBoard) {
         int desktopScene;
         QRgb background;
     } steps[] = {
-        {ID_WHITEBOARD, 0, 0xFFFFFFFF},         // the toggle starts with the whiteboard
-        {ID_WHITEBOARD, 1, 0x01FFFFFF},         // and goes back to the desktop
-        {ID_SCENE_BLACKBOARD, 0, 0xFF000000},
-        {ID_SCENE_DESKTOP, 1, 0x01FFFFFF},
-        {ID_WHITEBOARD, 0, 0xFF000000},         // the last board: black
-        {ID_SCENE_WHITEBOARD, 0, 0xFFFFFFFF},
-        {ID_SCENE_DESKTOP, 1, 0x01FFFFFF},
+        {ID_WHITEBOARD, 0, 0xFFFFFFFF}, // the toggle starts with the whiteboard
+        {ID_WHITEBOARD, 1, 0x01FFFFFF}, // and goes back to the desktop
+        {ID_SCENE_BLACKBOARD, 0, 0xFF000000}, {ID_SCENE_DESKTOP, 1, 0x01FFFFFF},
+        {ID_WHITEBOARD, 0, 0xFF000000}, // the last board: black
+        {ID_SCENE_WHITEBOARD, 0, 0xFFFFFFFF}, {ID_SCENE_DESKTOP, 1, 0x01FFFFFF},
         {ID_SCENE_DESKTOP, 1, 0x01FFFFFF},
     };
     Mark(Qt::red);

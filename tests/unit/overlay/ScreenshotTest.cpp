@@ -12,10 +12,10 @@ TEST(Screenshot, FileTypeFollowsTheExtensionInAnyCase) {
         const char* name;
         const char* mime;
     } cases[] = {
-        {"a.bmp", "image/bmp"},   {"a.BMP", "image/bmp"},  {"a.jpg", "image/jpeg"},
-        {"a.JPG", "image/jpeg"},  {"a.jpeg", "image/jpeg"}, {"a.JpEg", "image/jpeg"},
-        {"a.gif", "image/gif"},   {"a.png", "image/png"},  {"a", "image/png"},
-        {"a.tiff", "image/png"},  {"/x.jpg/b", "image/png"}, {"a.b.gif", "image/gif"},
+        {"a.bmp", "image/bmp"},  {"a.BMP", "image/bmp"},    {"a.jpg", "image/jpeg"},
+        {"a.JPG", "image/jpeg"}, {"a.jpeg", "image/jpeg"},  {"a.JpEg", "image/jpeg"},
+        {"a.gif", "image/gif"},  {"a.png", "image/png"},    {"a", "image/png"},
+        {"a.tiff", "image/png"}, {"/x.jpg/b", "image/png"}, {"a.b.gif", "image/gif"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CScreenshot::MimeForFileName(c.name), c.mime) << c.name;

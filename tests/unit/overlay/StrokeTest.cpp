@@ -2,8 +2,8 @@
 // each driven through the same press / move / tick / release pipeline the mouse uses. After
 // every tool a rebuild of the surface from the model must show what the surface showed.
 #include "CInkStrokes.h"
-#include "Trace.h"
 #include "OverlayFixture.h"
+#include "Trace.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -197,7 +197,7 @@ TEST_F(StrokeTest, RegionSelectionGivesEvenNormalisedRegionsAndReturnsToTheTool)
         QRect region;
     } cases[] = {
         {{100, 100}, {107, 105}, QRect(100, 100, 6, 4)},
-        {{100, 100}, {93, 95}, QRect(94, 96, 6, 4)},   // up and left
+        {{100, 100}, {93, 95}, QRect(94, 96, 6, 4)},     // up and left
         {{100, 100}, {100, 100}, QRect(100, 100, 0, 0)}, // a click: no region
         {{10, 250}, {211, 51}, QRect(10, 52, 200, 198)},
     };

@@ -7,7 +7,9 @@
 namespace {
 class SurfaceTest : public OverlayFixture {};
 
-bool SameArea(const QRegion& a, const QRegion& b) { return a.xored(b).isEmpty(); }
+bool SameArea(const QRegion& a, const QRegion& b) {
+    return a.xored(b).isEmpty();
+}
 
 // The first page is cleared to the alpha-1 background and composed over it again by a redraw:
 // white at alpha 1 or 2, invisible either way and still taking the mouse.

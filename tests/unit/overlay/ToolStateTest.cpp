@@ -107,8 +107,8 @@ TEST(MenuResource, PopupsAreFoundByTheirExactCaption) {
     QStringList captions;
     for (const CMenuPopup& popup : menu.Popups())
         captions << popup.caption;
-    EXPECT_EQ(captions, (QStringList{"pen", "marker", "eraser", "clear", "record", "webcam",
-                                     "text", "scene"}));
+    EXPECT_EQ(captions, (QStringList{"pen", "marker", "eraser", "clear", "record", "webcam", "text",
+                                     "scene"}));
     const CMenuPopup* pen = menu.FindPopupByCaption("pen");
     ASSERT_NE(pen, nullptr);
     ASSERT_EQ(pen->items.size(), 11u);

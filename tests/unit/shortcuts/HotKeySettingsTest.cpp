@@ -4,9 +4,9 @@
 #include "CHotKeySettings.h"
 #include "HotKeyTable.h"
 
+#include "QtPrinters.h"
 #include <QSettings>
 #include <QTemporaryDir>
-#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,9 @@ namespace {
 class HotKeySettingsTest : public ::testing::Test {
 protected:
     HotKeySettingsTest() { table.BuildDefaultHotKeys(); }
-    QSettings Settings() const { return QSettings(dir.path() + "/Ravlin.conf", QSettings::IniFormat); }
+    QSettings Settings() const {
+        return QSettings(dir.path() + "/Ravlin.conf", QSettings::IniFormat);
+    }
 
     QTemporaryDir dir;
     CFakeGlobalKeys keys;
@@ -59,9 +61,9 @@ TEST_F(HotKeySettingsTest, RoundTripKeepsChangesAndMissingValuesKeepTheDefaults)
     // At the next start: no shortcut for "record", Ctrl+Shift for "save".
     loaded.RegisterHotKeys();
     EXPECT_EQ(loaded["record"].valid, 0);
-    EXPECT_EQ(otherKeys.registered.at(loaded["save"].atom),
-              (CFakeGlobalKeys::Combination{IGlobalKeys::kModControl | IGlobalKeys::kModShift,
-                                            'S'}));
+    EXPECT_EQ(
+        otherKeys.registered.at(loaded["save"].atom),
+        (CFakeGlobalKeys::Combination{IGlobalKeys::kModControl | IGlobalKeys::kModShift, 'S'}));
 }
 
 TEST_F(HotKeySettingsTest, DamagedValuesCountAsMissing) {

@@ -1,11 +1,11 @@
 // The shortcut table: its order and defaults, and its registration with the display server.
-#include "CFakeGlobalKeys.h"
 #include "HotKeyTable.h"
+#include "CFakeGlobalKeys.h"
 #include "IFXTraceListener.h"
 #include "Trace.h"
 
-#include <QStringList>
 #include "QtPrinters.h"
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -48,11 +48,11 @@ TEST_F(HotKeyTableTest, DefaultRows) {
         const char* keyText;
         qint32 controlId;
     } rows[] = {
-        {"toolbar", 0x75, 0, "F6", 1002},   {"save", 0x53, 5, "", 1011},
-        {"pen", 0x50, 5, "", 1004},         {"highlighter", 0x48, 5, "", 1008},
-        {"text", 0x54, 5, "", 1010},        {"eraser", 0x45, 5, "", 1009},
-        {"cursor", 0x43, 5, "", 1007},      {"clear", 0x58, 5, "", 1012},
-        {"record", 0x52, 5, "", 1003},      {"pause", 0x78, 0, "None", 1005},
+        {"toolbar", 0x75, 0, "F6", 1002}, {"save", 0x53, 5, "", 1011},
+        {"pen", 0x50, 5, "", 1004},       {"highlighter", 0x48, 5, "", 1008},
+        {"text", 0x54, 5, "", 1010},      {"eraser", 0x45, 5, "", 1009},
+        {"cursor", 0x43, 5, "", 1007},    {"clear", 0x58, 5, "", 1012},
+        {"record", 0x52, 5, "", 1003},    {"pause", 0x78, 0, "None", 1005},
     };
     for (const auto& row : rows) {
         const HotKeyEntry& entry = table[row.name];
@@ -97,7 +97,7 @@ TEST_F(HotKeyTableTest, DefaultsRegisterF6F9AndEightShiftAltKeysUnderFreshIdenti
     for (const auto& [id, combination] : keys.registered)
         held.insert(combination);
     const std::set<CFakeGlobalKeys::Combination> expected = {
-        {0, 0x75}, {0, 0x78}, {kShiftAlt, 'S'}, {kShiftAlt, 'P'}, {kShiftAlt, 'H'},
+        {0, 0x75},        {0, 0x78},        {kShiftAlt, 'S'}, {kShiftAlt, 'P'}, {kShiftAlt, 'H'},
         {kShiftAlt, 'T'}, {kShiftAlt, 'E'}, {kShiftAlt, 'C'}, {kShiftAlt, 'X'}, {kShiftAlt, 'R'},
     };
     EXPECT_EQ(held, expected);
@@ -155,8 +155,8 @@ TEST_F(HotKeyTableTest, UpdateReleasesEveryRegistrationWithItsTraceAndRegistersA
     ASSERT_GE(trace.texts.size(), 3);
     EXPECT_EQ(trace.texts[0], "DoUpdateHotKeys");
     // The code traced is the one the entry holds now.
-    EXPECT_EQ(trace.texts[1], QString("Unregister hotkey code0 atom %1 valid = 1\n")
-                                  .arg(CHotKeyAtoms::kFirst));
+    EXPECT_EQ(trace.texts[1],
+              QString("Unregister hotkey code0 atom %1 valid = 1\n").arg(CHotKeyAtoms::kFirst));
     EXPECT_EQ(trace.texts[2], QString("Unregister hotkey %1 res = 1\n").arg(CHotKeyAtoms::kFirst));
     EXPECT_EQ(trace.texts.size(), 1 + 2 * 10);
 

@@ -1,6 +1,6 @@
 // The names of key combinations as the user reads them.
-#include "CFakeGlobalKeys.h"
 #include "HotKeyText.h"
+#include "CFakeGlobalKeys.h"
 
 #include "QtPrinters.h"
 

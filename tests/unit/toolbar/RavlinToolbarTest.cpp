@@ -94,8 +94,12 @@ TEST_F(RavlinToolbarTest, ClicksBecomeCommandsAfterTheTextIsFinished) {
         int id;
         std::vector<CommandId> sent;
     } cases[] = {
-        {1003, {0, ID_MOUSE}},   {1000, {0, ID_PEN}},        {1009, {0, ID_NEW_PAGE}},
-        {1011, {0, ID_PREVIOUS_PAGE}}, {1016, {ID_TEXT}},    {1014, {}},
+        {1003, {0, ID_MOUSE}},
+        {1000, {0, ID_PEN}},
+        {1009, {0, ID_NEW_PAGE}},
+        {1011, {0, ID_PREVIOUS_PAGE}},
+        {1016, {ID_TEXT}},
+        {1014, {}},
         {0, {}},
     };
     for (const auto& c : cases) {

@@ -13,15 +13,24 @@ TEST(ToolbarCommands, ControlIdentifiersAndTheirCommands) {
         CommandId command;
         bool hides;
     } rows[] = {
-        {1000, true, "pen", ID_PEN, false},       {1001, true, "marker", ID_MARKER, false},
-        {1002, true, "eraser", ID_ERASER, false}, {1003, true, nullptr, ID_MOUSE, false},
-        {1004, true, "clear", ID_CLEAR, false},   {1005, true, nullptr, ID_RECORD, false},
-        {1018, true, nullptr, ID_RECORD, false},  {1006, true, nullptr, ID_PAUSE, false},
-        {1017, true, nullptr, ID_PAUSE, false},   {1019, true, nullptr, ID_PAUSE, false},
-        {1007, true, nullptr, ID_EXIT, false},    {1008, true, "scene", ID_WHITEBOARD, false},
-        {1009, true, nullptr, ID_NEW_PAGE, false}, {1010, true, nullptr, ID_NEXT_PAGE, false},
-        {1011, true, nullptr, ID_PREVIOUS_PAGE, false}, {1012, true, nullptr, ID_SAVE, false},
-        {1013, false, nullptr, 0, true},          {1015, true, nullptr, ID_WEBCAM, false},
+        {1000, true, "pen", ID_PEN, false},
+        {1001, true, "marker", ID_MARKER, false},
+        {1002, true, "eraser", ID_ERASER, false},
+        {1003, true, nullptr, ID_MOUSE, false},
+        {1004, true, "clear", ID_CLEAR, false},
+        {1005, true, nullptr, ID_RECORD, false},
+        {1018, true, nullptr, ID_RECORD, false},
+        {1006, true, nullptr, ID_PAUSE, false},
+        {1017, true, nullptr, ID_PAUSE, false},
+        {1019, true, nullptr, ID_PAUSE, false},
+        {1007, true, nullptr, ID_EXIT, false},
+        {1008, true, "scene", ID_WHITEBOARD, false},
+        {1009, true, nullptr, ID_NEW_PAGE, false},
+        {1010, true, nullptr, ID_NEXT_PAGE, false},
+        {1011, true, nullptr, ID_PREVIOUS_PAGE, false},
+        {1012, true, nullptr, ID_SAVE, false},
+        {1013, false, nullptr, 0, true},
+        {1015, true, nullptr, ID_WEBCAM, false},
         {1016, false, "text", ID_TEXT, false},
     };
     for (const auto& row : rows) {

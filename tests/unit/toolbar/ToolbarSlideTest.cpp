@@ -21,10 +21,9 @@ TEST(ToolbarSlide, TheTabGoesToTheNearerEdgeOfTheToolbarsOwnMonitor) {
         {QRect(660, 10, 600, 50), false, kPrimaryWork, QRect(0, 10, 24, 50), 0},
         {QRect(1800, 100, 50, 600), true, kPrimaryWork, QRect(1800, 0, 50, 24), 2},
         // A monitor left of the primary one: its own left edge, not the primary's.
-        {QRect(-1800, 10, 600, 50), false, QRect(-1920, 0, 1920, 1080),
-         QRect(-1920, 10, 24, 50), 0},
-        {QRect(-600, 10, 500, 50), false, QRect(-1920, 0, 1920, 1080),
-         QRect(-24, 10, 24, 50), 1},
+        {QRect(-1800, 10, 600, 50), false, QRect(-1920, 0, 1920, 1080), QRect(-1920, 10, 24, 50),
+         0},
+        {QRect(-600, 10, 500, 50), false, QRect(-1920, 0, 1920, 1080), QRect(-24, 10, 24, 50), 1},
         // A monitor right of it: its left half docks left, at 1920.
         {QRect(2000, 10, 600, 50), false, QRect(1920, 0, 1920, 1080), QRect(1920, 10, 24, 50), 0},
         // A monitor below: the vertical tab sits at that monitor's top.
