@@ -2,28 +2,17 @@
 // a key code of 0–254 and modifiers of 0–15.
 #include "CFakeGlobalKeys.h"
 #include "CHotKeySettings.h"
+#include "FuzzSupport.h"
 #include "HotKeyTable.h"
 
-#include <QCoreApplication>
-#include <QFile>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static int argc = 1;
-    static char name[] = "fuzz";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-    static QTemporaryDir dir;
-    const QString path = dir.path() + "/Ravlin.conf";
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return 0;
-        file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
-    }
+    const QString path = WriteFuzzInput(data, size, "Ravlin.conf");
+    if (path.isEmpty())
+        return 0;
     CFakeGlobalKeys keys;
     HotKeyTable table(keys);
     table.BuildDefaultHotKeys();

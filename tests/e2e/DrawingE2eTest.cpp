@@ -10,36 +10,6 @@ constexpr QRgb kPenRed = 0xFFFF0000;
 class DrawingE2e : public CRavlinTest {
 protected:
     DrawingE2e() : CRavlinTest(QRect(100, 100, 900, 500)) {}
-    // A drag in small steps with pauses, so that drawing ticks fall between the moves.
-    void Drag(QPoint from, QPoint to, int steps = 12) {
-        QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()),
-                         "mousedown", "1"};
-        for (int i = 1; i <= steps; ++i) {
-            const QPoint p = from + (to - from) * i / steps;
-            args << "sleep"
-                 << "0.03"
-                 << "mousemove" << QString::number(p.x()) << QString::number(p.y());
-        }
-        args << "sleep"
-             << "0.05"
-             << "mouseup"
-             << "1";
-        Xdotool(args);
-    }
-    // Waits until the screen pixel satisfies the check.
-    bool ScreenShows(QPoint at, const std::function<bool(QRgb)>& check, QRgb* seen = nullptr) {
-        return WaitFor(
-            [&] {
-                const QImage shot = g_session->Screenshot();
-                if (shot.isNull())
-                    return false;
-                const QRgb pixel = shot.pixel(at);
-                if (seen)
-                    *seen = pixel;
-                return check(pixel);
-            },
-            8000);
-    }
     void Key(const QString& keys) { Xdotool({"key", keys}); }
 };
 

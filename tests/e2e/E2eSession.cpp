@@ -185,6 +185,36 @@ void Xdotool(const QStringList& arguments) {
     g_session->Run("xdotool", arguments);
 }
 
+void Drag(QPoint from, QPoint to, int steps) {
+    QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()), "mousedown",
+                     "1"};
+    for (int i = 1; i <= steps; ++i) {
+        const QPoint p = from + (to - from) * i / steps;
+        args << "sleep"
+             << "0.03"
+             << "mousemove" << QString::number(p.x()) << QString::number(p.y());
+    }
+    args << "sleep"
+         << "0.05"
+         << "mouseup"
+         << "1";
+    Xdotool(args);
+}
+
+bool ScreenShows(QPoint at, const std::function<bool(QRgb)>& check, QRgb* seen) {
+    return WaitFor(
+        [&] {
+            const QImage shot = g_session->Screenshot();
+            if (shot.isNull())
+                return false;
+            const QRgb pixel = shot.pixel(at);
+            if (seen)
+                *seen = pixel;
+            return check(pixel);
+        },
+        8000);
+}
+
 QImage ClipboardImage() {
     return QImage::fromData(g_session->Run("xclip",
                                            {"-selection", "clipboard", "-t", "image/png", "-o"},

@@ -59,6 +59,11 @@ void ForgetSettings();
 // xdotool with the given arguments.
 void Xdotool(const QStringList& arguments);
 
+// A left-button drag in small steps with pauses, so that drawing ticks fall between the moves.
+void Drag(QPoint from, QPoint to, int steps = 12);
+// Waits until the screen's pixel at `at` passes the check; the last pixel seen goes to `seen`.
+bool ScreenShows(QPoint at, const std::function<bool(QRgb)>& check, QRgb* seen = nullptr);
+
 // The clipboard's picture as another program pastes it (null while there is none).
 QImage ClipboardImage();
 

@@ -12,26 +12,6 @@ constexpr QRgb kPenRed = 0xFFFF0000;
 class DocumentE2e : public CRavlinTest {
 protected:
     DocumentE2e() : CRavlinTest(QRect(100, 100, 1000, 600)) {}
-    void Line(int y) {
-        QStringList args{"mousemove", "200", QString::number(y), "mousedown", "1"};
-        for (int x = 250; x <= 700; x += 50)
-            args << "sleep"
-                 << "0.03"
-                 << "mousemove" << QString::number(x) << QString::number(y);
-        args << "sleep"
-             << "0.05"
-             << "mouseup"
-             << "1";
-        Xdotool(args);
-    }
-    bool Shows(QPoint at, const std::function<bool(QRgb)>& check) {
-        return WaitFor(
-            [&] {
-                const QImage shot = g_session->Screenshot();
-                return !shot.isNull() && check(shot.pixel(at));
-            },
-            8000);
-    }
     static bool IsRed(QRgb p) { return ColourNear(p, kPenRed, 2); }
     static bool IsWitness(QRgb p) { return ColourNear(p, CWitnessWindow::kColour, 2); }
     // Blue text pixels in a box of the screen.
@@ -109,28 +89,28 @@ TEST_F(DocumentE2e, TypedTextIsCommittedWithReturnAndThrownAwayWithEscape) {
 
 TEST_F(DocumentE2e, EachPageKeepsItsOwnInk) {
     Xdotool({"key", "alt+shift+p"});
-    Line(200);
-    ASSERT_TRUE(Shows({450, 200}, IsRed));
+    Drag({200, 200}, {700, 200}, 9);
+    ASSERT_TRUE(ScreenShows({450, 200}, IsRed));
     Xdotool({"key", "n"});
-    EXPECT_TRUE(Shows({450, 200}, IsWitness)) << "a new, empty page";
-    Line(400);
-    ASSERT_TRUE(Shows({450, 400}, IsRed));
+    EXPECT_TRUE(ScreenShows({450, 200}, IsWitness)) << "a new, empty page";
+    Drag({200, 400}, {700, 400}, 9);
+    ASSERT_TRUE(ScreenShows({450, 400}, IsRed));
     Xdotool({"key", "Left"});
-    EXPECT_TRUE(Shows({450, 200}, IsRed));
-    EXPECT_TRUE(Shows({450, 400}, IsWitness));
+    EXPECT_TRUE(ScreenShows({450, 200}, IsRed));
+    EXPECT_TRUE(ScreenShows({450, 400}, IsWitness));
     Xdotool({"key", "Right"});
-    EXPECT_TRUE(Shows({450, 400}, IsRed));
-    EXPECT_TRUE(Shows({450, 200}, IsWitness));
+    EXPECT_TRUE(ScreenShows({450, 400}, IsRed));
+    EXPECT_TRUE(ScreenShows({450, 200}, IsWitness));
     Xdotool({"key", "Delete"}); // clears the page shown
-    EXPECT_TRUE(Shows({450, 400}, IsWitness));
+    EXPECT_TRUE(ScreenShows({450, 400}, IsWitness));
     Xdotool({"key", "Left"});
-    EXPECT_TRUE(Shows({450, 200}, IsRed));
+    EXPECT_TRUE(ScreenShows({450, 200}, IsRed));
 }
 
 TEST_F(DocumentE2e, ScreenshotsInEveryFormatAndOfARegion) {
     Xdotool({"key", "alt+shift+p"});
-    Line(300);
-    ASSERT_TRUE(Shows({450, 300}, IsRed));
+    Drag({200, 300}, {700, 300}, 9);
+    ASSERT_TRUE(ScreenShows({450, 300}, IsRed));
     const QString folder = g_session->Home() + "/shots";
     QDir().mkpath(folder);
     const struct {

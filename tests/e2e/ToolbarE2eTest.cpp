@@ -35,29 +35,6 @@ protected:
         const QPoint at = r.topLeft() + local * ProgramScale();
         Xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
     }
-    void Drag(QPoint from, QPoint to) {
-        QStringList args{"mousemove", QString::number(from.x()), QString::number(from.y()),
-                         "mousedown", "1"};
-        for (int i = 1; i <= 10; ++i) {
-            const QPoint p = from + (to - from) * i / 10;
-            args << "sleep"
-                 << "0.03"
-                 << "mousemove" << QString::number(p.x()) << QString::number(p.y());
-        }
-        args << "sleep"
-             << "0.05"
-             << "mouseup"
-             << "1";
-        Xdotool(args);
-    }
-    bool Shows(QPoint at, const std::function<bool(QRgb)>& check) {
-        return WaitFor(
-            [&] {
-                const QImage shot = g_session->Screenshot();
-                return !shot.isNull() && check(shot.pixel(at));
-            },
-            8000);
-    }
     // Picks the n-th item of the drop-down that a click on the button's arrow strip opens.
     void ChooseFromDropDown(QPoint arrow, int item) {
         ClickAt(arrow);
@@ -92,18 +69,18 @@ TEST_F(ToolbarE2e, AppearsAtTheTopCentreWithItsSkinAndSeeThroughCorners) {
 TEST_F(ToolbarE2e, PenBodyThenADrawAndAGreenChoiceInItsDropDown) {
     ClickAt(QPoint(48 + 18, 21)); // the pen button's body
     Drag({300, 400}, {700, 400});
-    EXPECT_TRUE(Shows({500, 400}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }));
+    EXPECT_TRUE(ScreenShows({500, 400}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }));
     ChooseFromDropDown(QPoint(48 + 36 + 8, 21), 2); // Black, Blue, Green
     Drag({300, 500}, {700, 500});
-    EXPECT_TRUE(Shows({500, 500}, [](QRgb p) { return ColourNear(p, kGreenPen, 2); }));
+    EXPECT_TRUE(ScreenShows({500, 500}, [](QRgb p) { return ColourNear(p, kGreenPen, 2); }));
 }
 
 TEST_F(ToolbarE2e, BlackboardFromTheSceneDropDownKeepsTheInk) {
     ClickAt(QPoint(48 + 18, 21));
     Drag({300, 400}, {700, 400});
     ChooseFromDropDown(QPoint(316 + 36 + 8, 21), 2); // Desktop, Whiteboard, Blackboard
-    EXPECT_TRUE(Shows({500, 600}, [](QRgb p) { return ColourNear(p, 0xFF000000, 2); }));
-    EXPECT_TRUE(Shows({500, 400}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }));
+    EXPECT_TRUE(ScreenShows({500, 600}, [](QRgb p) { return ColourNear(p, 0xFF000000, 2); }));
+    EXPECT_TRUE(ScreenShows({500, 400}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }));
 }
 
 TEST_F(ToolbarE2e, HidesToATabAtTheNearerEdgeAndComesBackToTheSamePlace) {
