@@ -72,6 +72,7 @@ public:
     void OnCmdTextColour(CommandId id);
     void OnCmdTextSize(CommandId id);
     void OnCmdPause();
+    void OnCmdQuality(CommandId id) { qualityPreset = id - ID_QUALITY_HIGH; }
     void ToggleToolbar();
 
     // Pages and scenes.

@@ -18,6 +18,13 @@ void CRavlinMenuButton::SetMenu(const CMenuPopup* popup) {
     update();
 }
 
+void CRavlinMenuButton::CheckItem(CommandId id) {
+    if (!m_menu)
+        return;
+    for (CMenuItem& item : m_menu->items)
+        item.checked = !item.separator && item.id == id;
+}
+
 void CRavlinMenuButton::SetArrowAtBottom(bool atBottom) {
     arrowAtBottom = atBottom;
     update();

@@ -24,6 +24,9 @@ public:
     // on it does nothing.
     void SetMenu(const CMenuPopup* popup);
     bool HasMenu() const { return m_menu.has_value(); }
+    // Puts the popup's check mark on the item of `id` alone.
+    void CheckItem(CommandId id);
+    const std::optional<CMenuPopup>& Menu() const { return m_menu; }
 
     // true: the strip is the bottom 12 pixels; false: the right 16 pixels.
     void SetArrowAtBottom(bool atBottom);

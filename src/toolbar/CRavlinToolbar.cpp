@@ -349,6 +349,17 @@ void CRavlinToolbar::OnButtonClicked(int controlId) {
         HideToolbar();
         return;
     }
+    // The record button's drop-down chooses the quality of the next recording: a choice there
+    // sets it and moves the check mark; only the button's body starts a recording.
+    if (action->command == ID_RECORD) {
+        auto* record = dynamic_cast<CRavlinMenuButton*>(FindButton("record"));
+        const CommandId choice = record ? record->MenuResult() : 0;
+        if (choice >= ID_QUALITY_HIGH && choice <= ID_QUALITY_LOW) {
+            record->CheckItem(choice);
+            m_owner.SendCommand(choice);
+            return;
+        }
+    }
     if (action->dropDown) {
         auto* menu = dynamic_cast<CRavlinMenuButton*>(FindButton(action->dropDown));
         if (menu && menu->MenuResult() != 0) {

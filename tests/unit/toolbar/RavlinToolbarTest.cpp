@@ -34,7 +34,7 @@ const char* const kDefinition = R"(<toolbar width="400" height="48">
     <button name="D" image="d.png" id="1009"/>
     <button name="E" image="e.png" left="300" id="1011"/>
     <button name="F" image="f.png" id="1016"/>
-    <button name="record" image="r.png" id="1005"/>
+    <button name="record" image="r.png" menu="true" id="1005"/>
     <button name="stop" image="s.png" id="1018"/>
     <button name="clip" image="c.png" id="1019"/>
     <button name="pause" image="p.png" id="1006"/>
@@ -107,6 +107,24 @@ TEST_F(RavlinToolbarTest, ClicksBecomeCommandsAfterTheTextIsFinished) {
         toolbar->OnButtonClicked(c.id);
         EXPECT_EQ(owner.sent, c.sent) << c.id;
     }
+}
+
+TEST_F(RavlinToolbarTest, QualityChoiceSetsTheQualityAndOnlyTheBodyRecords) {
+    auto* record = dynamic_cast<CRavlinMenuButton*>(toolbar->FindButton("record"));
+    ASSERT_NE(record, nullptr);
+    ASSERT_TRUE(record->HasMenu());
+    dialogs.popupChoice = ID_QUALITY_LOW;
+    record->OnShowMenu();
+    EXPECT_EQ(owner.sent, (std::vector<CommandId>{0, ID_QUALITY_LOW}));
+    const auto& items = record->Menu()->items;
+    EXPECT_FALSE(items[0].checked);
+    EXPECT_TRUE(items[2].checked) << "the check mark moved to the choice";
+
+    owner.sent.clear();
+    dialogs.popupChoice = 0;
+    record->OnShowMenu(); // dismissed: nothing is chosen, nothing is recorded
+    toolbar->OnButtonClicked(1005);
+    EXPECT_EQ(owner.sent.back(), ID_RECORD) << "the body starts a recording";
 }
 
 TEST_F(RavlinToolbarTest, RecordGroupFollowsTheRecordingState) {
