@@ -110,6 +110,7 @@ void CMainWindow::MakeSurfaces() {
 
 void CMainWindow::OnCreate() {
     toolbar->Create();
+    m_menu = toolbar->Menu();
     MakeSurfaces();
     auto page = std::make_unique<_PageContext>(display->OverlayRect().size(), DevicePixelRatio());
     {
@@ -121,7 +122,6 @@ void CMainWindow::OnCreate() {
     m_surface = pages[0]->bitmap.copy();
     m_surface.setDevicePixelRatio(DevicePixelRatio());
 
-    m_menu = CMenuResource::Load(134);
     UpdateToolCursor();
     m_compositing = m_displayServer.IsCompositing();
     EnterPointerMode();

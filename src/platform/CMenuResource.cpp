@@ -22,15 +22,27 @@ CMenuResource CMenuResource::FromJson(const QByteArray& json) {
             const QJsonObject item = itemValue.toObject();
             const int id = item.value("id").toInt();
             if (item.value("separator").toBool() || id <= 0 || id > 0xFFFF) {
-                popup.items.push_back({QString(), 0, true, false});
+                popup.items.push_back({QString(), 0, true, false, QString()});
                 continue;
             }
             popup.items.push_back({item.value("text").toString(), static_cast<CommandId>(id), false,
-                                   item.value("checked").toBool()});
+                                   item.value("checked").toBool(), QString()});
         }
         menu.m_popups.push_back(std::move(popup));
     }
     return menu;
+}
+
+void CMenuResource::AttachPictures(const QString& caption, size_t first, int firstPicture,
+                                   int count, const QString& folder) {
+    for (CMenuPopup& popup : m_popups) {
+        if (popup.caption != caption)
+            continue;
+        for (int i = 0; i < count && first + static_cast<size_t>(i) < popup.items.size(); ++i)
+            popup.items[first + static_cast<size_t>(i)].picture =
+                QStringLiteral("%1/%2.png").arg(folder).arg(firstPicture + i);
+        return;
+    }
 }
 
 const CMenuPopup* CMenuResource::FindPopupByCaption(const QString& caption) const {

@@ -12,6 +12,7 @@ struct CMenuItem {
     CommandId id = 0;
     bool separator = false;
     bool checked = false;
+    QString picture; // the item's 16 x 16 picture, when it has one
 };
 
 struct CMenuPopup {
@@ -29,6 +30,10 @@ public:
     // (case-sensitive), or null.
     const CMenuPopup* FindPopupByCaption(const QString& caption) const;
     const std::vector<CMenuPopup>& Popups() const { return m_popups; }
+    // Gives the items of the popup `caption`, from position `first` on, the pictures
+    // `folder`/<number>.png for the numbers `firstPicture` onwards (one each).
+    void AttachPictures(const QString& caption, size_t first, int firstPicture, int count,
+                        const QString& folder);
 
 private:
     std::vector<CMenuPopup> m_popups;

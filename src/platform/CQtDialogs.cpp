@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -56,6 +57,8 @@ CommandId CQtDialogs::TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
             continue;
         }
         QAction* action = menu.addAction(item.text);
+        if (!item.picture.isEmpty())
+            action->setIcon(QIcon(item.picture));
         action->setData(item.id);
         action->setCheckable(item.checked);
         action->setChecked(item.checked);

@@ -66,6 +66,14 @@ void CRavlinToolbar::Create() {
     setGeometry((screenWidth - width) / 2, 10, width, height);
 
     m_menu = CMenuResource::Load(134);
+    // Colour swatches, line widths, marker bands and erasers, by item position.
+    const QString pictures = ResolveAppRelativePath(".\\Arts\\menu");
+    m_menu.AttachPictures("pen", 0, 199, 6, pictures);
+    m_menu.AttachPictures("pen", 7, 195, 4, pictures);
+    m_menu.AttachPictures("marker", 0, 182, 4, pictures);
+    m_menu.AttachPictures("text", 0, 199, 6, pictures);
+    m_menu.AttachPictures("text", 7, 195, 4, pictures);
+    m_menu.AttachPictures("eraser", 0, 186, 3, pictures);
     m_skin.Load(ResolveAppRelativePath(".\\Arts\\toolbar"), devicePixelRatioF());
     LoadToolbar();
     SetVertical(m_vertical);

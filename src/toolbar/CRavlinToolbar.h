@@ -48,6 +48,8 @@ public:
     const CToolbarSlide& Slide() const { return m_slide; }
 
     QWidget* FindButton(const QString& name) const;
+    // The drop-down menu with its item pictures, which the overlay's right-click popups share.
+    const CMenuResource& Menu() const { return m_menu; }
     void OnButtonClicked(int controlId);
 
     void SetRecordState(bool recording);

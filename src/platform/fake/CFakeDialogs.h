@@ -27,6 +27,7 @@ public:
     }
     CommandId TrackPopupMenu(QWidget*, const CMenuPopup& popup, const QPoint& at) override {
         popups << popup.caption;
+        lastPopup = popup;
         popupPositions.push_back(at);
         return popupChoice;
     }
@@ -38,6 +39,7 @@ public:
     QStringList saveDialogs;
     QString saveAnswer;
     QStringList popups;
+    CMenuPopup lastPopup;
     std::vector<QPoint> popupPositions;
     CommandId popupChoice = 0;
 };

@@ -249,6 +249,9 @@ TEST_F(StrokeTest, RightClickShowsTheCurrentToolsPopupAndItsChoiceApplies) {
     overlay->OnRButtonDown(QPoint(30, 40));
     EXPECT_EQ(dialogs.popups, QStringList{"pen"});
     EXPECT_EQ(dialogs.popupPositions.back(), QPoint(30, 40));
+    // The same menu as the toolbar's drop-downs, with its item pictures.
+    EXPECT_TRUE(dialogs.lastPopup.items[0].picture.endsWith("/Arts/menu/199.png"))
+        << dialogs.lastPopup.items[0].picture.toStdString();
     EXPECT_EQ(overlay->penColour, 0xFF0000FFu);
 
     dialogs.popupChoice = 0;

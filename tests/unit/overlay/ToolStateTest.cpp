@@ -102,6 +102,20 @@ TEST(ToolCursors, PenAndMarkerTipsTakeTheToolColourAndTheEraserStaysAsDrawn) {
     EXPECT_TRUE(CToolCursors::Picture(3, 0).isNull());
 }
 
+TEST(MenuResource, ItemPicturesGoByPosition) {
+    CMenuResource menu = CMenuResource::Load(134);
+    menu.AttachPictures("pen", 0, 199, 6, "/pics");
+    menu.AttachPictures("pen", 7, 195, 4, "/pics");
+    menu.AttachPictures("eraser", 0, 186, 9, "/pics"); // more pictures than items: no harm
+    const CMenuPopup* pen = menu.FindPopupByCaption("pen");
+    EXPECT_EQ(pen->items[0].picture, "/pics/199.png");
+    EXPECT_EQ(pen->items[5].picture, "/pics/204.png");
+    EXPECT_TRUE(pen->items[6].picture.isEmpty()) << "the separator";
+    EXPECT_EQ(pen->items[10].picture, "/pics/198.png");
+    EXPECT_EQ(menu.FindPopupByCaption("eraser")->items[2].picture, "/pics/188.png");
+    EXPECT_TRUE(menu.FindPopupByCaption("marker")->items[0].picture.isEmpty());
+}
+
 TEST(MenuResource, PopupsAreFoundByTheirExactCaption) {
     const CMenuResource menu = CMenuResource::Load(134);
     QStringList captions;
