@@ -59,13 +59,14 @@ bool CRavlinApp::InitInstance() {
         QSettings settings("Norvane", "Ravlin");
         CHotKeySettings::Load(m_mainWindow->hotKeys, settings);
     }
-    m_mainWindow->DoUpdateHotKeys();
-    m_mainWindow->show();
-
+    // From here on every way out writes the settings: a signal, or a lost X connection, which
+    // ends the program from inside Qt with exit().
     m_signals = std::make_unique<CSignalWatcher>([this](int signal) { OnSignal(signal); });
-    // A lost X connection ends the program from inside Qt with exit(); still leave in order.
     std::atexit(&CRavlinApp::OnProcessExit);
     m_running = true;
+
+    m_mainWindow->DoUpdateHotKeys();
+    m_mainWindow->show();
     return true;
 }
 
