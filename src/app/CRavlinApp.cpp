@@ -27,8 +27,8 @@ CRavlinApp::CRavlinApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 CRavlinApp::~CRavlinApp() {
-    // Teardown order: the overlay and everything it owns, then the display server it listened
-    // to, and the log last so that everything before it can still be traced.
+    // Teardown order: the overlay and everything it owns (its toolbar holds the log, which closes
+    // with it), then the services it used.
     m_signals.reset();
     m_mainWindow.reset();
     m_globalKeys.reset();

@@ -773,13 +773,7 @@ void CMainWindow::OnCmdSave() {
     const QRect source = clipRegion.width() >= 1 && clipRegion.height() >= 1
                              ? clipRegion.translated(area.topLeft())
                              : area;
-    const qreal ratio = DevicePixelRatio();
-    if (isVisible())
-        repaint();
-    m_displayServer.SyncWithScreen();
-    const QImage picture = m_displayServer.GrabScreen(
-        QRect(qRound(source.x() * ratio), qRound(source.y() * ratio),
-              qRound(source.width() * ratio), qRound(source.height() * ratio)));
+    const QImage picture = GrabAfterChange(source, DevicePixelRatio());
 
     QString path =
         m_dialogs.GetSaveFileName(m_toolbarWindow ? m_toolbarWindow.data() : this, "Save As",
@@ -828,25 +822,24 @@ void CMainWindow::ToggleToolbar() {
 }
 
 void CMainWindow::CopyRegionToClipboard() {
-    QRect region;
-    if (clipRegion.width() > 0 && clipRegion.height() > 0) {
-        const qreal ratio = DevicePixelRatio();
-        const QRect onScreen = clipRegion.translated(display->OverlayRect().topLeft());
-        region = QRect(qRound(onScreen.x() * ratio), qRound(onScreen.y() * ratio),
-                       qRound(onScreen.width() * ratio), qRound(onScreen.height() * ratio));
-    } else if (QScreen* primary = QGuiApplication::primaryScreen()) {
-        const qreal ratio = primary->devicePixelRatio();
-        const QRect area = primary->geometry();
-        region = QRect(qRound(area.x() * ratio), qRound(area.y() * ratio),
-                       qRound(area.width() * ratio), qRound(area.height() * ratio));
-    }
+    QImage picture;
+    if (clipRegion.width() > 0 && clipRegion.height() > 0)
+        picture = GrabAfterChange(clipRegion.translated(display->OverlayRect().topLeft()),
+                                  DevicePixelRatio());
+    else if (QScreen* primary = QGuiApplication::primaryScreen())
+        picture = GrabAfterChange(primary->geometry(), primary->devicePixelRatio());
+    if (!picture.isNull())
+        QGuiApplication::clipboard()->setImage(picture);
+}
+
+QImage CMainWindow::GrabAfterChange(const QRect& screenRect, qreal ratio) {
     // Whatever just changed on the overlay must be on the screen before the grab.
     if (isVisible())
         repaint();
     m_displayServer.SyncWithScreen();
-    const QImage picture = m_displayServer.GrabScreen(region);
-    if (!picture.isNull())
-        QGuiApplication::clipboard()->setImage(picture);
+    return m_displayServer.GrabScreen(
+        QRect(qRound(screenRect.x() * ratio), qRound(screenRect.y() * ratio),
+              qRound(screenRect.width() * ratio), qRound(screenRect.height() * ratio)));
 }
 
 void CMainWindow::ApplyInputTransparency() {

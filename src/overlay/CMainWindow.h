@@ -207,6 +207,9 @@ private:
     void OnOwnDialogHidden(QWidget* dialog);
     void ApplyInputTransparency();
     void TakeKeyboard();
+    // The screen inside a rectangle of logical screen coordinates, in device pixels, taken once
+    // the overlay's latest change has reached the screen.
+    QImage GrabAfterChange(const QRect& screenRect, qreal ratio);
     void BeginStroke(const QPoint& point);
     void AddStrokePoint(const QPoint& point);
     void EndStroke(const QPoint& point);

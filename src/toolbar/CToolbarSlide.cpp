@@ -27,8 +27,13 @@ bool CToolbarSlide::Hide(const QRect& current, const QRect& workArea, bool verti
         dockEdge = Right;
     }
     startRect = homeRect;
+    return Begin(kHideDurationMs, nowMs);
+}
+
+bool CToolbarSlide::Begin(std::uint32_t durationMs, std::uint32_t nowMs) {
+    // A request during a slide turns it; only a slide from rest needs the timer started.
     slideStart = nowMs;
-    slideDuration = kHideDurationMs;
+    slideDuration = durationMs;
     const bool start = !sliding;
     sliding = true;
     return start;
@@ -38,11 +43,7 @@ bool CToolbarSlide::Show(const QRect& current, std::uint32_t nowMs) {
     shown = true;
     startRect = current;
     targetRect = homeRect;
-    slideStart = nowMs;
-    slideDuration = kShowDurationMs;
-    const bool start = !sliding;
-    sliding = true;
-    return start;
+    return Begin(kShowDurationMs, nowMs);
 }
 
 CToolbarSlide::CStep CToolbarSlide::Step(std::uint32_t nowMs) {

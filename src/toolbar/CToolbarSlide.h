@@ -29,6 +29,10 @@ public:
     // slide.
     CStep Step(std::uint32_t nowMs);
 
+private:
+    bool Begin(std::uint32_t durationMs, std::uint32_t nowMs);
+
+public:
     bool shown = true;
     bool sliding = false;
     std::uint32_t slideStart = 0;
