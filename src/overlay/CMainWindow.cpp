@@ -2,12 +2,13 @@
 
 #include "CBitmap.h"
 #include "CGraphics.h"
-#include "CImageEncoders.h"
 #include "CInkStrokes.h"
 #include "COverlayKeys.h"
 #include "CPages.h"
 #include "CPen.h"
 #include "CScreenshot.h"
+#include "CScreenshotSaver.h"
+#include "CTextTool.h"
 #include "CToolCursors.h"
 #include "IDialogs.h"
 #include "IDisplayServer.h"
@@ -18,10 +19,7 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDialog>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -53,6 +51,8 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     textWindow->onTextChanged = [this](const QString& typed) { text = typed; };
     textWindow->onCommit = [this] { CommitText(); };
     textWindow->onCancel = [this] { CancelText(); };
+    m_textTool = std::make_unique<CTextTool>(*textWindow, displayServer);
+    m_screenshotSaver = std::make_unique<CScreenshotSaver>(dialogs);
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
@@ -185,7 +185,7 @@ void CMainWindow::PresentSurface(const QRect& changed) {
 }
 
 void CMainWindow::DoRedraw() {
-    m_textPreviewBox = QRect();
+    m_textTool->ForgetPreview();
     if (_PageContext* page = CurrentPage()) {
         CGraphics graphics(&m_surface);
         graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
@@ -235,18 +235,7 @@ void CMainWindow::SelectDisplay(int index) {
         clipRegion = QRect(nw * clipRegion.x() / ow, nh * clipRegion.y() / oh,
                            nw * clipRegion.width() / ow, nh * clipRegion.height() / oh);
     }
-    if (!oldRect.isEmpty() && textWindow->isVisible()) {
-        const QPoint at = textWindow->pos();
-        textWindow->move(
-            newRect.left() + (at.x() - oldRect.left()) * newRect.width() / oldRect.width(),
-            newRect.top() + (at.y() - oldRect.top()) * newRect.height() / oldRect.height());
-    }
-    if (!oldRect.isEmpty()) {
-        textAnchorX =
-            textAnchorX * static_cast<float>(newRect.width()) / static_cast<float>(oldRect.width());
-        textAnchorY = textAnchorY * static_cast<float>(newRect.height()) /
-                      static_cast<float>(oldRect.height());
-    }
+    m_textTool->FollowDisplay(oldRect, newRect, textAnchorX, textAnchorY);
     DoRedraw();
 }
 
@@ -384,66 +373,21 @@ void CMainWindow::EndStroke(const QPoint& point) {
 }
 
 void CMainWindow::PlaceTextWindow(const QPoint& point, bool show) {
-    // The bubble's pointer touches the text line from below in the upper half of the overlay,
-    // from above in the lower half.
-    const QRect area = display->OverlayRect();
-    CGraphics measure(&m_surface);
-    const float lineHeight = static_cast<float>(
-        measure
-            .MeasureString("hg", CFont("Arial", static_cast<float>(textSize), false),
-                           QRectF(0, 0, 0, 0), CStringFormat())
-            .height());
-    int y = 0;
-    if (point.y() < area.height() / 2) {
-        textWindow->SetArrowDirection(0);
-        y = static_cast<int>(static_cast<float>(area.top() + point.y()) + lineHeight * 0.5f);
-    } else {
-        textWindow->SetArrowDirection(1);
-        y = static_cast<int>(static_cast<float>(area.top() + point.y() - textWindow->height()) -
-                             lineHeight * 0.5f);
-    }
-    textWindow->move(area.left() + point.x(), y);
-    if (show) {
-        textWindow->show();
-        textWindow->raise();
-        textWindow->activateWindow();
-        m_displayServer.GiveKeyboardFocus(textWindow->winId());
-        textWindow->Edit()->setFocus();
-    }
+    m_textTool->PlaceWindow(m_surface, display->OverlayRect(), point, textSize, show);
+}
+
+CTextLook CMainWindow::TextLook() const {
+    return {text, QPointF(textAnchorX, textAnchorY), textSize, textColour};
 }
 
 QRect CMainWindow::DrawTextAnnotation(QImage& target, bool preview) {
-    const CFont font("Arial", static_cast<float>(textSize), false);
-    CStringFormat format;
-    format.SetAlignment(EStringAlignment::Near);
-    format.SetLineAlignment(EStringAlignment::Center);
-    const QRectF layout(textAnchorX, textAnchorY, 0, 0);
-    CGraphics graphics(&target);
-    graphics.SetCompositingMode(ECompositingMode::SourceOver);
-    graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
-    graphics.DrawString(text, font, layout, format, CBrush::Solid(textColour));
-    const QRectF box =
-        graphics.MeasureString(text.isEmpty() ? QStringLiteral("h") : text, font, layout, format);
-    if (preview) {
-        CPen frame(0xFF000000u, 1.0f);
-        frame.SetDashStyle(EDashStyle::Dot);
-        graphics.SetSmoothingMode(ESmoothingMode::None);
-        graphics.DrawRectangle(frame, box.toRect());
-    }
-    return box.toAlignedRect().adjusted(-2, -2, 3, 3);
+    return CTextTool::Draw(target, TextLook(), preview);
 }
 
 void CMainWindow::DrawTextPreview() {
-    _PageContext* page = CurrentPage();
-    if (!page)
-        return;
-    // Only the old and the new preview boxes change: restore the one from the model, draw the
-    // other, present both.
-    const QRect old = m_textPreviewBox;
-    if (!old.isNull())
-        CInkStrokes::Compose(m_surface, page->bitmap, backgroundColour, old);
-    m_textPreviewBox = DrawTextAnnotation(m_surface, true).intersected(rect());
-    PresentSurface(old.united(m_textPreviewBox));
+    if (_PageContext* page = CurrentPage())
+        PresentSurface(
+            m_textTool->DrawPreview(m_surface, page->bitmap, backgroundColour, TextLook(), rect()));
 }
 
 void CMainWindow::CommitText() {
@@ -455,7 +399,6 @@ void CMainWindow::CommitText() {
 void CMainWindow::CancelText() {
     text.clear();
     m_strokeTimer.stop();
-    m_textPreviewBox = QRect();
     DoRedraw();
     textWindow->ClearText();
     // The keyboard goes back to the overlay, not to nowhere.
@@ -769,33 +712,9 @@ void CMainWindow::OnCmdWhiteboard() {
 void CMainWindow::OnCmdSave() {
     // The picture is taken first, so the dialog is never in it, and only once whatever just
     // changed on the overlay (a committed text, a closed bubble) is on the screen.
-    const QRect area = display->OverlayRect();
-    const QRect source = clipRegion.width() >= 1 && clipRegion.height() >= 1
-                             ? clipRegion.translated(area.topLeft())
-                             : area;
-    const QImage picture = GrabAfterChange(source, DevicePixelRatio());
-
-    QString path =
-        m_dialogs.GetSaveFileName(m_toolbarWindow ? m_toolbarWindow.data() : this, "Save As",
-                                  CScreenshot::Filters(), CScreenshot::kPngFilter);
-    if (path.isEmpty())
-        return;
-    path = CScreenshot::WithDefaultExtension(path);
-    if (QFileInfo::exists(path) &&
-        !m_dialogs.AskYesNo(
-            this, QFileInfo(path).fileName() + " already exists.\nDo you want to replace it?",
-            "Confirm Save As"))
-        return;
-    QString reason;
-    if (picture.isNull())
-        reason = "The screen could not be read.";
-    else if (CImageEncoders::Save(picture, path, CScreenshot::MimeForFileName(path), &reason))
-        return;
-    // Nothing half-written is left behind; the user must know the picture was not saved.
-    m_dialogs.ShowWarning(this,
-                          QString("The screenshot was not saved to %1.\n\n%2")
-                              .arg(QDir::toNativeSeparators(path), reason),
-                          "Ravlin");
+    const QImage picture = GrabAfterChange(
+        CScreenshot::SourceRect(clipRegion, display->OverlayRect()), DevicePixelRatio());
+    m_screenshotSaver->Save(picture, m_toolbarWindow ? m_toolbarWindow.data() : this, this);
 }
 
 void CMainWindow::OnCmdPause() {

@@ -5,6 +5,7 @@
 #include "CCommandMap.h"
 #include "CMenuResource.h"
 #include "CRavlinToolbar.h"
+#include "CTextTool.h"
 #include "CTextWindow.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
@@ -22,6 +23,7 @@
 #include <memory>
 #include <vector>
 
+class CScreenshotSaver;
 class IDialogs;
 class IDisplayServer;
 class IGlobalKeys;
@@ -216,6 +218,7 @@ private:
     void EndClipSelection();
     void PlaceTextWindow(const QPoint& point, bool show);
     void DrawTextPreview();
+    CTextLook TextLook() const;
     void AfterPageChange(bool tellToolbar);
     void ChooseBoard(ARGB colour);
     void OnSetCursor();
@@ -234,8 +237,9 @@ private:
     CMenuResource m_menu;
     CNoToolbarState m_noToolbar;
     IToolbarState* m_toolbarState = &m_noToolbar;
-    QRect m_textPreviewBox; // where the last preview was drawn
-    QImage m_desktopGrab;   // frozen desktop under the ink while drawing without a compositor
+    std::unique_ptr<CTextTool> m_textTool;
+    std::unique_ptr<CScreenshotSaver> m_screenshotSaver;
+    QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
     std::vector<QPointer<QWidget>> m_openDialogs;
     bool m_pointerMode = true;
