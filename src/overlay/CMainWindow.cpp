@@ -164,7 +164,23 @@ bool CMainWindow::IsOwnWindow(const QWindow* window) const {
     return false;
 }
 
-void CMainWindow::PresentSurface(const QRect& changed) {
+void CMainWindow::PresentSurface() {
+    PrepareSurfaceForPresent();
+    UpdateFallbackShape();
+    update();
+}
+
+void CMainWindow::PresentChanged(const QRect& box) {
+    // A drawing tick: only the box it touched goes to the screen, and a box wholly off the
+    // overlay (a drag that went on to another monitor) costs nothing at all.
+    const QRect visible = box.intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
+    if (visible.isEmpty())
+        return;
+    PrepareSurfaceForPresent();
+    update(visible);
+}
+
+void CMainWindow::PrepareSurfaceForPresent() {
     if (clipRegion.width() > 0 && clipRegion.height() > 0) {
         CGraphics graphics(&m_surface);
         CPen pen(0xFF000000u, 1.0f);
@@ -175,13 +191,6 @@ void CMainWindow::PresentSurface(const QRect& changed) {
     // Presenting also puts the window over the overlay rectangle.
     if (geometry() != display->OverlayRect())
         setGeometry(display->OverlayRect());
-    if (changed.isNull()) {
-        UpdateFallbackShape();
-        update();
-    } else {
-        // A drawing tick: only the box it touched goes to the screen.
-        update(changed);
-    }
 }
 
 void CMainWindow::DoRedraw() {
@@ -228,6 +237,15 @@ void CMainWindow::SelectDisplay(int index) {
     m_surface = CurrentPage() ? CurrentPage()->bitmap.copy() : QImage();
     m_surface.setDevicePixelRatio(ratio);
     MakeSurfaces();
+    // The new texture is blank: the marker would copy transparent paint over the ink, the
+    // eraser leave nothing instead of the background.
+    RefreshToolTexture();
+    // Drawing without a compositor shows the desktop frozen under the ink: it must be the
+    // desktop of the display the overlay now covers.
+    if (!m_compositing && !m_pointerMode) {
+        TakeDesktopGrab();
+        UpdateFallbackShape();
+    }
 
     if (clipRegion.width() > 0 && clipRegion.height() > 0 && !oldRect.isEmpty()) {
         const int ow = oldRect.width(), oh = oldRect.height();
@@ -258,20 +276,23 @@ void CMainWindow::EnterPointerMode() {
     update();
 }
 
-void CMainWindow::LeavePointerMode() {
-    if (!m_compositing) {
-        // Take the desktop as it is without our ink on it, then show it frozen under the ink.
-        const QRect rect(QPoint(0, 0), m_surface.size());
-        if (isVisible()) {
-            m_displayServer.SetBoundingShape(winId(), QRegion());
-            m_displayServer.SyncWithScreen();
-        }
-        const QRect area = display->OverlayRect();
-        const qreal ratio = DevicePixelRatio();
-        m_desktopGrab = m_displayServer.GrabScreen(
-            QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(), rect.height()));
-        m_desktopGrab.setDevicePixelRatio(ratio);
+void CMainWindow::TakeDesktopGrab() {
+    // Take the desktop as it is without our ink on it, to show it frozen under the ink.
+    const QRect rect(QPoint(0, 0), m_surface.size());
+    if (isVisible()) {
+        m_displayServer.SetBoundingShape(winId(), QRegion());
+        m_displayServer.SyncWithScreen();
     }
+    const QRect area = display->OverlayRect();
+    const qreal ratio = DevicePixelRatio();
+    m_desktopGrab = m_displayServer.GrabScreen(
+        QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(), rect.height()));
+    m_desktopGrab.setDevicePixelRatio(ratio);
+}
+
+void CMainWindow::LeavePointerMode() {
+    if (!m_compositing)
+        TakeDesktopGrab();
     m_pointerMode = false;
     ApplyInputTransparency();
     UpdateFallbackShape();
@@ -386,7 +407,7 @@ QRect CMainWindow::DrawTextAnnotation(QImage& target, bool preview) {
 
 void CMainWindow::DrawTextPreview() {
     if (_PageContext* page = CurrentPage())
-        PresentSurface(
+        PresentChanged(
             m_textTool->DrawPreview(m_surface, page->bitmap, backgroundColour, TextLook(), rect()));
 }
 
@@ -455,14 +476,14 @@ void CMainWindow::DrawStrokeStep() {
     }
     if (n > 1)
         strokePoints.erase(strokePoints.begin(), strokePoints.end() - 1);
-    if (changed.isNull())
+    changed = changed.intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
+    if (changed.isEmpty())
         return;
-    changed = changed.intersected(rect());
     // The ink went to the page; the surface takes the changed box from it, so it shows exactly
     // what a rebuild would.
     if (tool <= 2)
         CInkStrokes::Compose(m_surface, page->bitmap, backgroundColour, changed);
-    PresentSurface(changed);
+    PresentChanged(changed);
 }
 
 void CMainWindow::RefreshToolTexture(const std::optional<QRect>& rect) {
@@ -472,10 +493,14 @@ void CMainWindow::RefreshToolTexture(const std::optional<QRect>& rect) {
 }
 
 void CMainWindow::UpdateToolCursor() {
-    if (tool == 3 || tool == 4 || m_pointerMode)
+    if (m_pointerMode)
         return;
-    const ARGB colours[] = {penColour, markerColour, 0};
-    m_toolCursors[tool] = CToolCursors::Build(tool, colours[tool]);
+    if (tool >= 0 && tool <= 2) {
+        const ARGB colours[] = {penColour, markerColour, 0};
+        m_toolCursors[tool] = CToolCursors::Build(tool, colours[tool]);
+    }
+    // The region selection's cross and the text tool's arrow have nothing to build, but they
+    // still replace whatever the last tool showed.
     OnSetCursor();
 }
 
@@ -680,8 +705,11 @@ void CMainWindow::ChooseBoard(ARGB colour) {
     desktopScene = 0;
     DoRedraw();
     RefreshToolTexture();
-    if (m_pointerMode)
+    if (m_pointerMode) {
         LeavePointerMode();
+        // From pointer mode at start no tool cursor was ever built.
+        UpdateToolCursor();
+    }
 }
 
 void CMainWindow::OnCmdWhiteboardScene() {
@@ -724,7 +752,10 @@ void CMainWindow::OnCmdPause() {
 }
 
 void CMainWindow::BeginClipSelection() {
-    savedTool = tool;
+    // Pressed again before the drag: the tool to return to is still the one from before the
+    // first press, never the region selection itself.
+    if (tool != 3)
+        savedTool = tool;
     clipRegion = QRect(0, 0, 0, 0);
     tool = 3;
     LeavePointerMode();

@@ -50,8 +50,11 @@ public:
     // A second start of the program asked this one to come forward.
     void OnActivateInstance();
 
-    // Shows the surface: the whole of it, or only the box a drawing tick changed.
-    void PresentSurface(const QRect& changed = QRect());
+    // Shows the whole surface (and, without a compositor, recomputes the window's shape).
+    void PresentSurface();
+    // Shows only the box a drawing tick changed, in overlay coordinates; an empty box, or one
+    // wholly off the overlay, shows nothing.
+    void PresentChanged(const QRect& box);
     void DoRedraw();
     void SelectDisplay(int index);
     void CenterToolbar();
@@ -209,6 +212,9 @@ private:
     void OnOwnDialogHidden(QWidget* dialog);
     void ApplyInputTransparency();
     void TakeKeyboard();
+    void TakeDesktopGrab();
+    // The clip region's frame drawn, and the window put over the overlay rectangle.
+    void PrepareSurfaceForPresent();
     // The screen inside a rectangle of logical screen coordinates, in device pixels, taken once
     // the overlay's latest change has reached the screen.
     QImage GrabAfterChange(const QRect& screenRect, qreal ratio);
