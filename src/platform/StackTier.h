@@ -8,7 +8,8 @@
 //   Toolbar    the toolbar, its tab included
 //   Notice     notices and balloons (the no-compositor notice, our own balloon)
 //   TextBubble the text-entry bubble, which must stay clickable over a board
-//   Popup      drop-downs and right-click popups (Qt::Popup windows join it by themselves)
+//   Popup      drop-downs, right-click popups and tool tips (Qt::Popup and Qt::ToolTip windows
+//              join it by themselves)
 //
 // The program's dialogs (questions, Save As, messages) are above all of these: while one is
 // open the overlay stays under it instead of being raised.
@@ -35,7 +36,7 @@ inline std::optional<EStackTier> StackTierOf(const QWidget* window) {
     const QVariant tier = window->property(kStackTierProperty);
     if (tier.isValid())
         return static_cast<EStackTier>(tier.toInt());
-    if (window->windowType() == Qt::Popup)
+    if (window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
         return EStackTier::Popup;
     return std::nullopt;
 }

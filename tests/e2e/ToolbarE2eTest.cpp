@@ -100,6 +100,20 @@ TEST_F(ToolbarE2e, HidesToATabAtTheNearerEdgeAndComesBackToTheSamePlace) {
     EXPECT_TRUE(WaitFor([&] { return Geometry() == home; }));
 }
 
+TEST_F(ToolbarE2e, ADraggedToolbarComesBackFromItsTabToWhereItWasDragged) {
+    const QRect home = Geometry();
+    // By the skin of its rounded head, left of the first button.
+    const QPoint grip = home.topLeft() + QPoint(6, 21) * ProgramScale();
+    Drag(grip, grip + QPoint(100, 200));
+    const QRect dragged = home.translated(100, 200);
+    ASSERT_TRUE(WaitFor([&] { return Geometry() == dragged; }))
+        << Geometry().x() << "," << Geometry().y();
+    Xdotool({"key", "F6"});
+    ASSERT_TRUE(WaitFor([&] { return Geometry().width() == 24 * ProgramScale(); }));
+    ClickAt(QPoint(12, 21));
+    EXPECT_TRUE(WaitFor([&] { return Geometry() == dragged; }));
+}
+
 TEST_F(ToolbarE2e, PageCounterFollowsThePages) {
     const QRect r = Geometry();
     const QRect counter(r.left() + 404 * ProgramScale(), r.top() + 8 * ProgramScale(),
