@@ -60,6 +60,14 @@ TEST_F(ToolbarE2e, AppearsAtTheTopCentreWithItsSkinAndSeeThroughCorners) {
     const QImage shot = g_session->Screenshot();
     // The rounded end leaves the corner see-through; the middle is the graphite bar.
     EXPECT_FALSE(ColourNear(shot.pixel(r.topLeft()), 0xFFFF00FF, 30)) << "no magenta shows";
+    // Not a speck of the see-through key anywhere, the rounded ends included, at any scale.
+    int magenta = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb p = shot.pixel(x, y);
+            magenta += qRed(p) > 150 && qBlue(p) > 150 && qGreen(p) < 100;
+        }
+    EXPECT_EQ(magenta, 0);
     const QRgb bar = shot.pixel(r.left() + r.width() / 2 + 3, r.bottom() - 2);
     EXPECT_LT(qRed(bar), 90);
     EXPECT_LT(qBlue(bar), 100);
