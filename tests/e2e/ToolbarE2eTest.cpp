@@ -122,6 +122,27 @@ TEST_F(ToolbarE2e, ADraggedToolbarComesBackFromItsTabToWhereItWasDragged) {
     EXPECT_TRUE(WaitFor([&] { return Geometry() == dragged; }));
 }
 
+TEST_F(ToolbarE2e, ItsOwnKeysWorkOnceAClickGaveItTheKeyboardAndShiftEscEndsAtOnce) {
+    const QRect r = Geometry();
+    const QRect counter(r.left() + 404 * ProgramScale(), r.top() + 8 * ProgramScale(),
+                        48 * ProgramScale(), 26 * ProgramScale());
+    auto counterPicture = [&] { return g_session->Screenshot().copy(counter); };
+    const QImage onePage = counterPicture();
+    ClickAt(QPoint(6, 21)); // the skin of its head
+    WaitFor([] { return false; }, 300);
+    Xdotool({"key", "n"});
+    EXPECT_TRUE(WaitFor([&] { return counterPicture() != onePage; })) << "N: a new page";
+    Xdotool({"key", "1"});
+    Drag({300, 400}, {700, 400});
+    EXPECT_TRUE(ScreenShows({500, 400}, [](QRgb p) { return ColourNear(p, kPenRed, 2); }))
+        << "1: the pen";
+    ClickAt(QPoint(6, 21));
+    WaitFor([] { return false; }, 300);
+    Xdotool({"key", "shift+Escape"});
+    EXPECT_TRUE(ravlin.WaitForExit(10000)) << "ended without the exit question";
+    EXPECT_EQ(ravlin.ExitCode(), 0);
+}
+
 TEST_F(ToolbarE2e, PageCounterFollowsThePages) {
     const QRect r = Geometry();
     const QRect counter(r.left() + 404 * ProgramScale(), r.top() + 8 * ProgramScale(),
