@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QWindow>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -53,6 +54,8 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     textWindow->onCancel = [this] { CancelText(); };
     m_textTool = std::make_unique<CTextTool>(*textWindow, displayServer);
     m_screenshotSaver = std::make_unique<CScreenshotSaver>(dialogs);
+    AddStackedWindow(toolbar.get(), EStackTier::Toolbar);
+    AddStackedWindow(textWindow.get(), EStackTier::TextBubble);
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
@@ -261,6 +264,11 @@ void CMainWindow::CenterToolbar() {
     if (!m_toolbarWindow)
         return;
     const QRect area = display->OverlayRect();
+    if (m_toolbarWindow == toolbar.get()) {
+        // Our toolbar comes up whole on the new display, even when it was a tab or sliding.
+        toolbar->CenterIn(area);
+        return;
+    }
     const int w = m_toolbarWindow->width();
     const int h = m_toolbarWindow->height();
     // Measured from the display's own top edge, so the toolbar lands on the chosen display
@@ -856,6 +864,17 @@ void CMainWindow::OnActivate(QWindow* focusWindow) {
     toolbar->ActivateToolbar(false);
 }
 
+void CMainWindow::SetToolbarWindow(QWidget* window) {
+    m_toolbarWindow = window;
+    SetStackTier(window, EStackTier::Toolbar);
+}
+
+void CMainWindow::AddStackedWindow(QWidget* window, EStackTier tier) {
+    SetStackTier(window, tier);
+    if (window && window->isVisible())
+        KeepStacking();
+}
+
 void CMainWindow::KeepStacking() {
     if (m_exiting || !isVisible())
         return;
@@ -865,9 +884,20 @@ void CMainWindow::KeepStacking() {
             return;
         }
     }
+    // Every shown window of a tier, the lower tiers first; within a tier the order they were
+    // made in.
+    std::vector<std::pair<EStackTier, QWidget*>> stacked;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window == this || !window->isVisible())
+            continue;
+        if (const std::optional<EStackTier> tier = StackTierOf(window))
+            stacked.emplace_back(*tier, window);
+    }
+    std::stable_sort(stacked.begin(), stacked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<WId> order{winId()};
-    if (m_toolbarWindow && m_toolbarWindow->isVisible())
-        order.push_back(m_toolbarWindow->winId());
+    for (const auto& [tier, window] : stacked)
+        order.push_back(window->winId());
     m_displayServer.KeepOnTop(order);
 }
 
@@ -879,6 +909,11 @@ bool CMainWindow::eventFilter(QObject* watched, QEvent* event) {
                 OnOwnDialogShown(dialog);
             else
                 OnOwnDialogHidden(dialog);
+        } else if (event->type() == QEvent::Show && watched->isWidgetType() &&
+                   StackTierOf(static_cast<QWidget*>(watched))) {
+            // A popup or a notice maps on top of us, but the restack its mapping causes would
+            // put the overlay over it again: order it now.
+            KeepStacking();
         }
     }
     return QWidget::eventFilter(watched, event);

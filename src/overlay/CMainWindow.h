@@ -11,6 +11,7 @@
 #include "HotKeyTable.h"
 #include "IToolbarOwner.h"
 #include "IToolbarState.h"
+#include "StackTier.h"
 #include "_DisplayContext.h"
 #include "_PageContext.h"
 
@@ -136,7 +137,10 @@ public:
     void CopyRegionToClipboard();
 
     // The toolbar's window for placement and stacking (tests put a plain window in its place).
-    void SetToolbarWindow(QWidget* toolbar) { m_toolbarWindow = toolbar; }
+    void SetToolbarWindow(QWidget* toolbar);
+    // Puts one of our top-level windows into a stacking tier (StackTier.h gives the order); from
+    // then on every restack keeps it there, above the overlay.
+    void AddStackedWindow(QWidget* window, EStackTier tier);
     CRavlinToolbar* Toolbar() { return toolbar.get(); }
     void OnCmdHorizontal();
     void OnCmdVertical();
