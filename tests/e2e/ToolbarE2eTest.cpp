@@ -37,8 +37,17 @@ protected:
     }
     // Picks the n-th item of the drop-down that a click on the button's arrow strip opens.
     void ChooseFromDropDown(QPoint arrow, int item) {
+        // The keys go to the drop-down only once it is up: wait for its window, however slow
+        // a loaded machine makes that.
+        const QStringList before = ViewableTopLevelsTopFirst();
         ClickAt(arrow);
-        WaitFor([] { return false; }, 400);
+        WaitFor([&] {
+            for (const QString& id : ViewableTopLevelsTopFirst())
+                if (!before.contains(id))
+                    return true;
+            return false;
+        });
+        WaitFor([] { return false; }, 200); // and for it to take the keyboard
         for (int i = 0; i <= item; ++i)
             Xdotool({"key", "Down"});
         Xdotool({"key", "Return"});

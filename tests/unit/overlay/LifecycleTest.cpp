@@ -1,7 +1,9 @@
 // Pointer mode, the program's own dialogs over the overlay, focus to other programs, and exit.
 #include "OverlayFixture.h"
 
-#include <QLabel>
+#include "CQtDialogs.h"
+
+#include <QApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
@@ -79,9 +81,15 @@ TEST_F(LifecycleTest, OurWindowsKeepTheirTiersAboveTheOverlay) {
     webcam.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     overlay->AddStackedWindow(&webcam, EStackTier::Webcam);
     webcam.show();
-    QLabel notice;
-    SetStackTier(&notice, EStackTier::Notice);
-    notice.show();
+    // The notice the dialogs show (the no-compositor one), as the program makes it.
+    CQtDialogs realDialogs;
+    realDialogs.ShowNotice("No compositing manager is running.");
+    QWidget* found = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == "RavlinNotice")
+            found = window;
+    ASSERT_NE(found, nullptr);
+    QWidget& notice = *found;
     overlay->TextWindow()->show();
     QMenu popup;
     popup.addAction("Red");
