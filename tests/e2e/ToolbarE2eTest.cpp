@@ -119,8 +119,8 @@ TEST_F(ToolbarE2e, PageCounterFollowsThePages) {
 }
 
 TEST_F(ToolbarE2e, VerticalAndInactiveLooksAreLeftForAPerson) {
-    // The orientation commands come from the tray menu; here through the command socket.
-    ASSERT_TRUE(ravlin.SendCommand(32855));
+    // The orientation commands come from the tray menu; here through the command line.
+    ASSERT_TRUE(ravlin.RunCommand("vertical"));
     ASSERT_TRUE(WaitFor([&] { return Geometry().width() == 42 * ProgramScale(); }));
     SaveScreenshot("vertical-active");
     // A press on the skin gives the toolbar the keyboard; then another program takes it and
@@ -130,7 +130,7 @@ TEST_F(ToolbarE2e, VerticalAndInactiveLooksAreLeftForAPerson) {
     Xdotool({"windowfocus", FindWindows("^RavlinWitness$").value(0)});
     WaitFor([] { return false; }, 600);
     SaveScreenshot("vertical-inactive");
-    ASSERT_TRUE(ravlin.SendCommand(32854));
+    ASSERT_TRUE(ravlin.RunCommand("horizontal"));
     ASSERT_TRUE(WaitFor([&] { return Geometry().height() == 42 * ProgramScale(); }));
     WaitFor([] { return false; }, 300);
     SaveScreenshot("horizontal-inactive");
