@@ -106,8 +106,14 @@ EndSection
                        "-noreset", "-nolisten", "tcp", "-logfile", m_home.path() + "/xorg.log"});
     if (!WaitForDisplay())
         return false;
+    // One output mode over the whole frame buffer: X keeps the pointer inside the outputs'
+    // areas, so with the dummy output's own 1400 x 1050 mode no drag could reach the right half.
     const QList<QStringList> steps = {
         {"--fb", "3200x1080"},
+        {"--newmode", "3200x1080", "292.50", "3200", "3424", "3768", "4336", "1080", "1083", "1093",
+         "1125", "-hsync", "+vsync"},
+        {"--addmode", "DUMMY0", "3200x1080"},
+        {"--output", "DUMMY0", "--mode", "3200x1080", "--pos", "0x0"},
         {"--setmonitor", "LEFT", "1280/338x1024/270+0+0", "none"},
         {"--setmonitor", "*RIGHT", "1920/508x1080/286+1280+0", "DUMMY0"},
     };

@@ -59,16 +59,26 @@ TEST_F(MonitorsE2e, DisplayChoiceMovesOverlayAndToolbar) {
 }
 
 TEST_F(MonitorsE2e, TheTabStaysOnTheToolbarsOwnMonitor) {
-    ASSERT_TRUE(ravlin.RunCommand("toolbar"));
-    QRect tab;
-    EXPECT_TRUE(WaitFor([&] { return (tab = Toolbar()).width() == 24; }, 5000));
-    EXPECT_TRUE(Right().contains(tab)) << "tab at " << tab.x() << "," << tab.y();
-    EXPECT_TRUE(tab.left() == Right().left() || tab.right() == Right().right())
-        << "tab at " << tab.x() << "," << tab.y() << ": not at an edge of its monitor";
-    ASSERT_TRUE(ravlin.RunCommand("toolbar"));
-    QRect toolbar;
-    EXPECT_TRUE(WaitFor([&] { return (toolbar = Toolbar()).height() == 42; }, 5000));
-    EXPECT_TRUE(Right().contains(toolbar)) << "toolbar at " << toolbar.x() << "," << toolbar.y();
+    for (const char* display : {"display-1", "display-2"}) {
+        SCOPED_TRACE(display);
+        ASSERT_TRUE(ravlin.RunCommand(display));
+        WaitFor([] { return false; }, 500);
+        const QRect home = Toolbar();
+        ASSERT_EQ(home.height(), 42);
+        const QRect monitor = Right().contains(home) ? Right() : Left();
+        ASSERT_TRUE(monitor.contains(home)) << "toolbar at " << home.x() << "," << home.y();
+
+        ASSERT_TRUE(ravlin.RunCommand("toolbar"));
+        QRect tab;
+        EXPECT_TRUE(WaitFor([&] { return (tab = Toolbar()).width() == 24; }, 5000));
+        EXPECT_TRUE(monitor.contains(tab)) << "tab at " << tab.x() << "," << tab.y();
+        EXPECT_TRUE(tab.left() == monitor.left() || tab.right() == monitor.right())
+            << "tab at " << tab.x() << "," << tab.y() << ": not at an edge of its monitor";
+        ASSERT_TRUE(ravlin.RunCommand("toolbar"));
+        QRect back;
+        EXPECT_TRUE(WaitFor([&] { return (back = Toolbar()) == home; }, 5000))
+            << "toolbar back at " << back.x() << "," << back.y();
+    }
 }
 
 TEST_F(MonitorsE2e, AStrokeDraggedOntoTheOtherMonitorKeepsDrawingOnItsReturn) {
