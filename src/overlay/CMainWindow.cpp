@@ -536,14 +536,14 @@ void CMainWindow::OnRButtonDown(const QPoint& point) {
 }
 
 void CMainWindow::keyPressEvent(QKeyEvent* event) {
-    if (OnKeyDown(event->key(), event->modifiers()))
+    if (OnKeyDown(event->key(), event->modifiers(), event->nativeScanCode()))
         QWidget::keyPressEvent(event);
     else
         event->accept();
 }
 
-bool CMainWindow::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
-    const COverlayKeyAction action = COverlayKeys::Lookup(key, modifiers);
+bool CMainWindow::OnKeyDown(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode) {
+    const COverlayKeyAction action = COverlayKeys::Lookup(key, modifiers, nativeScanCode);
     if (action.copyToClipboard)
         CopyRegionToClipboard();
     if (action.command)

@@ -131,7 +131,8 @@ public:
     void DoUpdateHotKeys() { hotKeys.DoUpdateHotKeys(); }
     void OnHotKey(int id);
     // The keys the overlay handles while it has the keyboard; false: the key goes no further.
-    bool OnKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // `nativeScanCode`: the X key code (0 when the event came from no keyboard).
+    bool OnKeyDown(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode = 0);
     // The clip region, or the whole primary screen without one, as it shows on the screen
     // (every window included) onto the clipboard.
     void CopyRegionToClipboard();

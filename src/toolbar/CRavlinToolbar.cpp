@@ -1,5 +1,6 @@
 #include "CRavlinToolbar.h"
 
+#include "CMainRowDigits.h"
 #include "CMonotonicClock.h"
 #include "CRavlinMenuButton.h"
 #include "CToolbarCommands.h"
@@ -345,9 +346,12 @@ void CRavlinToolbar::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
-    const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
-    CommandId command = 0;
-    switch (event->key()) {
+    // Keys 1 to 4 by their place on the keyboard, whatever the layout prints on them.
+    static constexpr CommandId kDigitCommands[] = {ID_PEN, ID_MARKER, ID_ERASER, ID_MOUSE};
+    const int digit =
+        CMainRowDigits::Digit(event->key(), event->nativeScanCode(), event->modifiers());
+    CommandId command = digit ? kDigitCommands[digit - 1] : 0;
+    switch (digit ? 0 : event->key()) {
     case Qt::Key_Left:
         command = ID_PREVIOUS_PAGE;
         break;
@@ -356,18 +360,6 @@ void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Delete:
         command = ID_CLEAR;
-        break;
-    case Qt::Key_1:
-        command = keypad ? 0 : ID_PEN;
-        break;
-    case Qt::Key_2:
-        command = keypad ? 0 : ID_MARKER;
-        break;
-    case Qt::Key_3:
-        command = keypad ? 0 : ID_ERASER;
-        break;
-    case Qt::Key_4:
-        command = keypad ? 0 : ID_MOUSE;
         break;
     case Qt::Key_N:
         command = ID_NEW_PAGE;

@@ -183,8 +183,8 @@ TEST_F(ToolbarE2e, VerticalAndInactiveLooksShowTheirSkins) {
     auto graphite = [](QRgb p) {
         return qRed(p) < 90 && qGreen(p) < 95 && qBlue(p) < 100 && qBlue(p) >= qRed(p);
     };
-    // The orientation commands come from the tray menu; here through the command socket.
-    ASSERT_TRUE(ravlin.SendCommand(32855));
+    // The orientation commands come from the tray menu; here through the command line.
+    ASSERT_TRUE(ravlin.RunCommand("vertical"));
     ASSERT_TRUE(WaitFor([&] { return Geometry().width() == 42 * ProgramScale(); }));
     QRgb active = 0;
     EXPECT_TRUE(WaitFor([&] { return graphite(active = body()); }))
@@ -205,7 +205,7 @@ TEST_F(ToolbarE2e, VerticalAndInactiveLooksShowTheirSkins) {
     })) << ColourText(active).toStdString()
         << " then " << ColourText(inactive).toStdString();
     SaveScreenshot("vertical-inactive");
-    ASSERT_TRUE(ravlin.SendCommand(32854));
+    ASSERT_TRUE(ravlin.RunCommand("horizontal"));
     ASSERT_TRUE(WaitFor([&] { return Geometry().height() == 42 * ProgramScale(); }));
     QRgb horizontal = 0;
     EXPECT_TRUE(WaitFor([&] {
@@ -256,7 +256,7 @@ TEST_F(ToolbarE2e, PopupAndTextBubbleStayAboveTheOverlayOnABoardAfterARestack) {
     ASSERT_TRUE(WaitFor([&] { return !ViewableTopLevelsTopFirst().contains(popup); }));
 
     // The text tool's bubble.
-    ASSERT_TRUE(ravlin.SendCommand(32834));
+    ASSERT_TRUE(ravlin.RunCommand("text"));
     Xdotool({"mousemove", "400", "300", "click", "1"});
     QString bubble;
     ASSERT_TRUE(WaitFor([&] {
