@@ -7,6 +7,7 @@
 #include "COverlayKeys.h"
 #include "CPages.h"
 #include "CPen.h"
+#include "CPreferences.h"
 #include "CScreenshot.h"
 #include "CToolCursors.h"
 #include "IDialogs.h"
@@ -974,6 +975,12 @@ void CMainWindow::OnDestroy() {
     hide();
     if (m_quit)
         m_quit();
+}
+
+void CMainWindow::OnPreferences() {
+    CPreferences::Run(
+        hotKeys, hotKeysEnabled, m_dialogs, this, &m_globalKeys,
+        [this](const QString& title, const QString& text) { ShowTrayBalloon(title, text); });
 }
 
 void CMainWindow::OnActivateInstance() {

@@ -48,6 +48,18 @@ public:
     // A second start of the program asked this one to come forward.
     void OnActivateInstance();
 
+    // The Preferences sheet (menu, a click on a warning balloon).
+    void OnPreferences();
+    // Warnings for the user that need no answer, shown by the tray icon (or what stands in
+    // for it); the application connects them.
+    void SetTrayBalloon(std::function<void(const QString&, const QString&)> show) {
+        m_trayBalloon = std::move(show);
+    }
+    void ShowTrayBalloon(const QString& title, const QString& text) {
+        if (m_trayBalloon)
+            m_trayBalloon(title, text);
+    }
+
     // Shows the surface: the whole of it, or only the box a drawing tick changed.
     void PresentSurface(const QRect& changed = QRect());
     void DoRedraw();
@@ -228,6 +240,7 @@ private:
     IGlobalKeys& m_globalKeys;
     CCommandMap m_commands;
     std::function<void()> m_quit;
+    std::function<void(const QString&, const QString&)> m_trayBalloon;
     QImage m_surface;
     QBasicTimer m_strokeTimer;
     QCursor m_toolCursors[3];
