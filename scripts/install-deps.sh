@@ -24,6 +24,9 @@ PACKAGES=(
   # tests: virtual display, compositor, window manager, input, clipboard, pixels, sound, media
   xvfb xauth x11-utils x11-xserver-utils xcompmgr picom openbox xdotool xclip
   imagemagick pulseaudio pulseaudio-utils ffmpeg procps psmisc
+  # tests of the tray icon and the desktop notifications: a tray host and a session bus
+  trayer
+  dbus-daemon
 )
 
 missing=()

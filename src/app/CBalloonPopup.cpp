@@ -9,6 +9,8 @@ namespace {
 constexpr int kWidth = 360;
 constexpr int kMarginFromCorner = 16;
 constexpr int kIconSize = 32;
+constexpr int kMargin = 12;
+constexpr int kSpacing = 8;
 } // namespace
 
 CBalloonPopup::CBalloonPopup(QWidget* parent) : QFrame(parent) {
@@ -27,8 +29,13 @@ CBalloonPopup::CBalloonPopup(QWidget* parent) : QFrame(parent) {
     m_title->setStyleSheet("QLabel { font-weight: bold; }");
     m_text = new QLabel(this);
     m_text->setWordWrap(true);
+    // Wrapped labels of a known width: the balloon then grows to the whole text.
+    const int textWidth = kWidth - 2 * kMargin - kIconSize - kSpacing;
+    m_title->setFixedWidth(textWidth);
+    m_text->setFixedWidth(textWidth);
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(12, 10, 12, 12);
+    grid->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    grid->setHorizontalSpacing(kSpacing);
     grid->addWidget(icon, 0, 0, 2, 1, Qt::AlignTop);
     grid->addWidget(m_title, 0, 1);
     grid->addWidget(m_text, 1, 1);
