@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace {
@@ -210,6 +211,59 @@ TEST_F(TrayE2e, WithoutTrayOrNotificationServiceTheWarningIsOurOwnBalloon) {
     const QRect r = WindowGeometry(balloon);
     EXPECT_GT(r.left(), g_session->ScreenSize().width() / 2) << "not near the top-right corner";
     EXPECT_LT(r.top(), 100);
+    ClickWindow(balloon);
+    EXPECT_TRUE(WaitFor([&] { return !Preferences().isEmpty(); })) << "the click opened nothing";
+    CancelPreferences(Preferences());
+}
+TEST_F(TrayE2e, PenAndSaveOnOneNewCombinationLeaveItToThePenAndNameSave) {
+    StartSessionBus();
+    StartNotificationService();
+    StartRavlin();
+    ASSERT_TRUE(ravlin.SendCommand(kPreferences));
+    QString sheet;
+    ASSERT_TRUE(WaitFor([&] { return !(sheet = Preferences()).isEmpty(); })) << "no sheet";
+    Xdotool({"windowfocus", "--sync", sheet});
+    // The page list has the focus first; the boxes follow in their rows' order: "Show/Hide
+    // Toolbar", "Save Screenshot", "Select Pen".
+    for (const char* key : {"Tab", "Tab", "ctrl+shift+q", "Tab", "ctrl+shift+q", "Return"})
+        Xdotool({"key", key});
+    ASSERT_TRUE(WaitFor([] { return Preferences().isEmpty(); })) << "the sheet did not close";
+    ASSERT_TRUE(WaitFor([&] { return Notified().contains("--end--"); })) << "no notification";
+    EXPECT_TRUE(Notified().contains("\nSave Screenshot:Ctrl + Shift + Q\n"))
+        << Notified().toStdString();
+    EXPECT_FALSE(Notified().contains("Select Pen")) << Notified().toStdString();
+
+    // The new combination selects the pen, whichever window has the keyboard: the overlay
+    // takes it.
+    Xdotool({"windowfocus", "--sync", FindWindows("^RavlinWitness$").value(0)});
+    Xdotool({"key", "ctrl+shift+q"});
+    EXPECT_TRUE(WaitFor([&] {
+        const QString focus =
+            QString::fromLatin1(g_session->Run("xdotool", {"getwindowfocus"})).trimmed();
+        return !FindWindows("^ravlin$", true)
+                    .filter(QRegularExpression("^" + focus + "$"))
+                    .isEmpty() &&
+               WindowGeometry(focus).size() == g_session->ScreenSize();
+    })) << "the pen did not take the keyboard";
+}
+TEST_F(TrayE2e, WithATrayTheWarningIsTheIconsBalloonAndAClickOpensPreferences) {
+    StartTrayer();
+    HoldSaveCombination();
+    StartRavlin();
+    ASSERT_TRUE(WaitFor([&] { return !TrayIcon().isEmpty(); })) << "no tray icon";
+    const QStringList before = FindWindows("^ravlin$", true);
+    ASSERT_TRUE(ravlin.SendCommand(kPreferences));
+    QString sheet;
+    ASSERT_TRUE(WaitFor([&] { return !(sheet = Preferences()).isEmpty(); })) << "no sheet";
+    ASSERT_TRUE(CancelPreferences(sheet));
+    // The balloon: a window of ours that was not there before the sheet.
+    QString balloon;
+    ASSERT_TRUE(WaitFor([&] {
+        for (const QString& id : FindWindows("^ravlin$", true))
+            if (!before.contains(id))
+                balloon = id;
+        return !balloon.isEmpty();
+    })) << "no balloon";
     ClickWindow(balloon);
     EXPECT_TRUE(WaitFor([&] { return !Preferences().isEmpty(); })) << "the click opened nothing";
     CancelPreferences(Preferences());
