@@ -15,9 +15,6 @@ CRavlinPropertySheet::CRavlinPropertySheet(HotKeyTable& table, const IGlobalKeys
     setWindowTitle("Ravlin Preferences");
     setObjectName("RavlinPreferences");
     setWindowIcon(QApplication::windowIcon());
-    // The overlay it belongs to bypasses the window manager; the sheet is a window of its own
-    // that the manager places and the user can move.
-    setWindowFlag(Qt::Dialog);
 
     m_pages = new QListWidget(this);
     m_pages->setFixedWidth(kNavigationWidth);
