@@ -103,12 +103,9 @@ protected:
         QFile file(NotificationLog());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    // Our balloon window: 360 pixels wide (the notice beside it is wider).
+    // Our balloon window, named after its title.
     static QString FindBalloon() {
-        for (const QString& id : FindWindows("^ravlin$", true))
-            if (WindowGeometry(id).width() == 360 * ProgramScale())
-                return id;
-        return {};
+        return FindWindows(R"(^Keyboard shortcut\(s\) Unavailable)").value(0);
     }
     static QString Preferences() { return FindWindows("^Ravlin Preferences$").value(0); }
     // Closes the sheet with Esc (Cancel).

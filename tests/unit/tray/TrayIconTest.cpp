@@ -201,6 +201,7 @@ TEST_F(TrayIconTest, BalloonWithoutTrayOrServiceIsOurOwnWindowAndAClickOpensPref
     EXPECT_TRUE(popup->isVisible());
     EXPECT_EQ(hooked, popup);
     EXPECT_EQ(popup->Title(), QString(63, 'T'));
+    EXPECT_EQ(popup->windowTitle(), popup->Title()); // what window lists and readers show
     EXPECT_EQ(popup->Text(), QString(255, 'x'));
     // Near the top-right corner of the display the overlay covers.
     const QRect area = overlay->Display().CurrentEntry().workArea;
