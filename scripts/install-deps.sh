@@ -30,6 +30,9 @@ PACKAGES=(
   xserver-xorg-core xserver-xorg-video-dummy
   weston xwayland
   e2fsprogs
+  # tests of the tray icon and the desktop notifications: a tray host and a session bus
+  trayer
+  dbus-daemon
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include "CSettingsSaveFailure.h"
 #include "CSignalWatcher.h"
 #include "CSingleInstance.h"
+#include "CTrayIcon.h"
 #include "CommandTable.h"
 #include "x11/CX11DisplayServer.h"
 #include "x11/CX11GlobalKeys.h"
@@ -26,6 +27,7 @@ CRavlinApp::CRavlinApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(RAVLIN_VERSION);
     // The overlay and the toolbar are not "last windows": hiding them must not end the program.
     setQuitOnLastWindowClosed(false);
+    setWindowIcon(CTrayIcon::ProgramIcon());
     g_app = this;
 }
 
@@ -33,6 +35,7 @@ CRavlinApp::~CRavlinApp() {
     // Teardown order: the overlay and everything it owns (its toolbar holds the log, which closes
     // with it), then the services it used.
     m_signals.reset();
+    m_tray.reset();
     m_mainWindow.reset();
     m_globalKeys.reset();
     m_displayServer.reset();
@@ -62,12 +65,22 @@ bool CRavlinApp::InitInstance() {
     m_globalKeys = std::make_unique<CX11GlobalKeys>();
     m_mainWindow = std::make_unique<CMainWindow>(*m_displayServer, *m_dialogs, *m_globalKeys);
     BuildCommandTable(*m_mainWindow);
-    m_mainWindow->SetQuitHandler([] { QCoreApplication::exit(0); });
+    m_mainWindow->SetQuitHandler([this] {
+        // The icon leaves the tray with the confirmed exit.
+        if (m_tray)
+            m_tray->RemoveTrayIcon();
+        QCoreApplication::exit(0);
+    });
     m_instance->SetActivateHandler([this] { m_mainWindow->OnActivateInstance(); });
     m_instance->SetCommandHandler(
         [this](const QString& name) { CNamedCommand::Run(*m_mainWindow, name); });
 
     m_mainWindow->CreateOverlay();
+    m_tray = std::make_unique<CTrayIcon>(*m_mainWindow, *m_dialogs);
+    m_mainWindow->SetTrayBalloon([this](const QString& title, const QString& text) {
+        m_tray->ShowTrayBalloon(title, text);
+    });
+    m_tray->AddTrayIcon();
     // The stored shortcuts replace the defaults, then they are registered.
     {
         QSettings settings("Norvane", "Ravlin");

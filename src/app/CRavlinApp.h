@@ -6,6 +6,7 @@
 class CMainWindow;
 class CSignalWatcher;
 class CSingleInstance;
+class CTrayIcon;
 class IDialogs;
 class IDisplayServer;
 class IGlobalKeys;
@@ -27,6 +28,7 @@ public:
     int ExitInstance(int loopResult);
 
     CMainWindow* MainWindow() const { return m_mainWindow.get(); }
+    CTrayIcon* TrayIcon() const { return m_tray.get(); }
 
 private:
     void OnSignal(int signal);
@@ -38,6 +40,7 @@ private:
     std::unique_ptr<IDialogs> m_dialogs;
     std::unique_ptr<IGlobalKeys> m_globalKeys;
     std::unique_ptr<CMainWindow> m_mainWindow;
+    std::unique_ptr<CTrayIcon> m_tray;
     std::unique_ptr<CSignalWatcher> m_signals;
     bool m_running = false;
     QString m_startCommand;

@@ -10,6 +10,7 @@ void BuildCommandTable(CMainWindow& overlay) {
     map.On(ID_HORIZONTAL, [&overlay] { overlay.OnCmdHorizontal(); });
     map.On(ID_VERTICAL, [&overlay] { overlay.OnCmdVertical(); });
     map.On(ID_PAUSE, [&overlay] { overlay.OnCmdPause(); });
+    map.On(ID_PREFERENCES, [&overlay] { overlay.OnPreferences(); });
     map.OnRange(ID_QUALITY_HIGH, ID_QUALITY_LOW,
                 [&overlay](CommandId id) { overlay.OnCmdQuality(id); });
     map.On(ID_PEN, [&overlay] { overlay.OnCmdPen(); });

@@ -6,6 +6,7 @@
 #include "COverlayKeys.h"
 #include "CPages.h"
 #include "CPen.h"
+#include "CPreferences.h"
 #include "CScreenshot.h"
 #include "CScreenshotSaver.h"
 #include "CTextTool.h"
@@ -959,6 +960,12 @@ void CMainWindow::OnDestroy() {
     hide();
     if (m_quit)
         m_quit();
+}
+
+void CMainWindow::OnPreferences() {
+    CPreferences::Run(
+        hotKeys, hotKeysEnabled, m_dialogs, this, &m_globalKeys,
+        [this](const QString& title, const QString& text) { ShowTrayBalloon(title, text); });
 }
 
 void CMainWindow::OnActivateInstance() {

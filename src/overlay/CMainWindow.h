@@ -51,6 +51,18 @@ public:
     // A second start of the program asked this one to come forward.
     void OnActivateInstance();
 
+    // The Preferences sheet (menu, a click on a warning balloon).
+    void OnPreferences();
+    // Warnings for the user that need no answer, shown by the tray icon (or what stands in
+    // for it); the application connects them.
+    void SetTrayBalloon(std::function<void(const QString&, const QString&)> show) {
+        m_trayBalloon = std::move(show);
+    }
+    void ShowTrayBalloon(const QString& title, const QString& text) {
+        if (m_trayBalloon)
+            m_trayBalloon(title, text);
+    }
+
     // Shows the whole surface (and, without a compositor, recomputes the window's shape).
     void PresentSurface();
     // Shows only the box a drawing tick changed, in overlay coordinates; an empty box, or one
@@ -242,6 +254,7 @@ private:
     IGlobalKeys& m_globalKeys;
     CCommandMap m_commands;
     std::function<void()> m_quit;
+    std::function<void(const QString&, const QString&)> m_trayBalloon;
     QImage m_surface;
     QBasicTimer m_strokeTimer;
     QCursor m_toolCursors[3];

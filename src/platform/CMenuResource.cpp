@@ -12,25 +12,52 @@ CMenuResource CMenuResource::Load(int number) {
     return FromJson(file.readAll());
 }
 
+namespace {
+constexpr int kMostNestedPopups = 4; // a broken resource cannot recurse without end
+
+std::vector<CMenuItem> ReadItems(const QJsonArray& items, int depth) {
+    std::vector<CMenuItem> result;
+    for (const QJsonValue& itemValue : items) {
+        const QJsonObject item = itemValue.toObject();
+        const QJsonArray children = item.value("items").toArray();
+        if (item.contains("items") && depth < kMostNestedPopups) {
+            CMenuItem popup{item.value("text").toString(), 0, false, false, QString()};
+            popup.isPopup = true;
+            popup.popup = ReadItems(children, depth + 1);
+            result.push_back(std::move(popup));
+            continue;
+        }
+        const int id = item.value("id").toInt();
+        if (item.value("separator").toBool() || id <= 0 || id > 0xFFFF) {
+            result.push_back({QString(), 0, true, false, QString()});
+            continue;
+        }
+        CMenuItem entry{item.value("text").toString(), static_cast<CommandId>(id), false,
+                        item.value("checked").toBool(), QString()};
+        entry.isDefault = item.value("default").toBool();
+        result.push_back(std::move(entry));
+    }
+    return result;
+}
+} // namespace
+
 CMenuResource CMenuResource::FromJson(const QByteArray& json) {
     CMenuResource menu;
     const QJsonArray popups = QJsonDocument::fromJson(json).object().value("popups").toArray();
     for (const QJsonValue& popupValue : popups) {
         const QJsonObject popupObject = popupValue.toObject();
-        CMenuPopup popup{popupObject.value("caption").toString(), {}};
-        for (const QJsonValue& itemValue : popupObject.value("items").toArray()) {
-            const QJsonObject item = itemValue.toObject();
-            const int id = item.value("id").toInt();
-            if (item.value("separator").toBool() || id <= 0 || id > 0xFFFF) {
-                popup.items.push_back({QString(), 0, true, false, QString()});
-                continue;
-            }
-            popup.items.push_back({item.value("text").toString(), static_cast<CommandId>(id), false,
-                                   item.value("checked").toBool(), QString()});
-        }
-        menu.m_popups.push_back(std::move(popup));
+        menu.m_popups.push_back({popupObject.value("caption").toString(),
+                                 ReadItems(popupObject.value("items").toArray(), 0)});
     }
     return menu;
+}
+
+CMenuItem* CMenuResource::FindPopupItemByCaption(std::vector<CMenuItem>& items,
+                                                 const QString& caption) {
+    for (CMenuItem& item : items)
+        if (item.IsPopup() && item.text == caption)
+            return &item;
+    return nullptr;
 }
 
 void CMenuResource::AttachPictures(const QString& caption, size_t first, int firstPicture,

@@ -13,7 +13,11 @@ struct CMenuItem {
     CommandId id = 0;
     bool separator = false;
     bool checked = false;
-    QString picture; // the item's 16 x 16 picture, when it has one
+    QString picture;                   // the item's 16 x 16 picture, when it has one
+    bool isDefault = false;            // shown in bold; what a double click on the owner does
+    bool isPopup = false;              // `text` is then the popup's caption
+    std::vector<CMenuItem> popup = {}; // a popup's own items
+    bool IsPopup() const { return isPopup; }
 };
 
 struct CMenuPopup {
@@ -30,6 +34,8 @@ public:
     // The popup of the first top-level item whose caption equals `caption` exactly
     // (case-sensitive), or null.
     const CMenuPopup* FindPopupByCaption(const QString& caption) const;
+    // The same search among the items of a popup, for popups inside a popup.
+    static CMenuItem* FindPopupItemByCaption(std::vector<CMenuItem>& items, const QString& caption);
     const std::vector<CMenuPopup>& Popups() const { return m_popups; }
     // Gives the items of the popup `caption`, from position `first` on, the pictures
     // `folder`/<number>.png for the numbers `firstPicture` onwards (one each).

@@ -49,12 +49,14 @@ QString CQtDialogs::GetSaveFileName(QWidget* owner, const QString& title,
     return dialog.selectedFiles().first();
 }
 
-CommandId CQtDialogs::TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
-                                     const QPoint& screenPosition) {
-    QMenu menu(owner);
-    for (const CMenuItem& item : popup.items) {
+void CQtDialogs::FillMenu(QMenu& menu, const std::vector<CMenuItem>& items) {
+    for (const CMenuItem& item : items) {
         if (item.separator) {
             menu.addSeparator();
+            continue;
+        }
+        if (item.IsPopup()) {
+            FillMenu(*menu.addMenu(item.text), item.popup);
             continue;
         }
         QAction* action = menu.addAction(item.text);
@@ -63,7 +65,15 @@ CommandId CQtDialogs::TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
         action->setData(item.id);
         action->setCheckable(item.checked);
         action->setChecked(item.checked);
+        if (item.isDefault)
+            menu.setDefaultAction(action);
     }
+}
+
+CommandId CQtDialogs::TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
+                                     const QPoint& screenPosition) {
+    QMenu menu(owner);
+    FillMenu(menu, popup.items);
     const QAction* chosen = menu.exec(screenPosition);
     return chosen ? static_cast<CommandId>(chosen->data().toUInt()) : CommandId(0);
 }

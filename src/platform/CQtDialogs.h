@@ -4,6 +4,8 @@
 #include <QPointer>
 
 class QLabel;
+class QMenu;
+struct CMenuItem;
 
 // The dialogs the user sees: Qt message boxes, and a small notice near the top-right corner of
 // the primary screen that fades after a while.
@@ -17,6 +19,8 @@ public:
                             int selectedFilter) override;
     CommandId TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
                              const QPoint& screenPosition) override;
+    // Adds menu items (popups inside included) to a Qt menu; each action carries its command.
+    static void FillMenu(QMenu& menu, const std::vector<CMenuItem>& items);
 
 private:
     QPointer<QLabel> m_notice;

@@ -3,6 +3,7 @@
 // a modal loop.
 #include "CommandIds.h"
 
+#include <QDialog>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -27,4 +28,7 @@ public:
     // Shows a popup menu at a screen point; the chosen item's command, or 0.
     virtual CommandId TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
                                      const QPoint& screenPosition) = 0;
+    // Runs one of the program's own dialogs (Preferences) modally; true when it was confirmed.
+    // Tests fill the dialog's controls and answer instead.
+    virtual bool RunModal(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 };

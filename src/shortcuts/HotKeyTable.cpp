@@ -10,23 +10,24 @@ struct CDefaultRow {
     quint16 code;
     quint16 modifiers;
     const char* keyText;
+    const char* label; // the caption of its row in the Preferences
     qint32 controlId;
     CommandId command;
 };
 
 // In the order the defaults are written. F6 and F9 stand alone; the rest are Shift+Alt.
 constexpr CDefaultRow kDefaults[] = {
-    {"toolbar", 0x75, 0, "F6", 1002, 0},
-    {"save", 0x53, 0x05, "", 1011, ID_SAVE},
-    {"pen", 0x50, 0x05, "", 1004, ID_PEN},
-    {"highlighter", 0x48, 0x05, "", 1008, ID_MARKER},
-    {"text", 0x54, 0x05, "", 1010, ID_TEXT},
-    {"eraser", 0x45, 0x05, "", 1009, ID_ERASER},
-    {"cursor", 0x43, 0x05, "", 1007, ID_MOUSE},
-    {"clear", 0x58, 0x05, "", 1012, ID_CLEAR},
-    {"record", 0x52, 0x05, "", 1003, ID_RECORD},
+    {"toolbar", 0x75, 0, "F6", "Show/Hide Toolbar", 1002, 0},
+    {"save", 0x53, 0x05, "", "Save Screenshot", 1011, ID_SAVE},
+    {"pen", 0x50, 0x05, "", "Select Pen", 1004, ID_PEN},
+    {"highlighter", 0x48, 0x05, "", "Select Highlighter", 1008, ID_MARKER},
+    {"text", 0x54, 0x05, "", "Select Text", 1010, ID_TEXT},
+    {"eraser", 0x45, 0x05, "", "Select Eraser", 1009, ID_ERASER},
+    {"cursor", 0x43, 0x05, "", "Select Cursor", 1007, ID_MOUSE},
+    {"clear", 0x58, 0x05, "", "Clear Page", 1012, ID_CLEAR},
+    {"record", 0x52, 0x05, "", "Start/Stop Recording", 1003, ID_RECORD},
     // "None" although the key is F9: the text stays until the user confirms the Preferences.
-    {"pause", 0x78, 0, "None", 1005, ID_PAUSE},
+    {"pause", 0x78, 0, "None", "Pause/Resume Recording", 1005, ID_PAUSE},
 };
 } // namespace
 
@@ -41,8 +42,13 @@ HotKeyTable::~HotKeyTable() {
 void HotKeyTable::BuildDefaultHotKeys() {
     for (const CDefaultRow& row : kDefaults) {
         HotKeyEntry& entry = (*this)[QString::fromLatin1(row.name)];
-        entry = HotKeyEntry{row.code, row.modifiers, 0, QString::fromLatin1(row.keyText), QString(),
-                            0,        row.controlId};
+        entry = HotKeyEntry{row.code,
+                            row.modifiers,
+                            0,
+                            QString::fromLatin1(row.keyText),
+                            QString::fromLatin1(row.label),
+                            0,
+                            row.controlId};
     }
 }
 

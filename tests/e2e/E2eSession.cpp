@@ -163,9 +163,12 @@ QRect WaitForExitQuestion(int timeoutMs) {
         [&] {
             for (const QString& id : FindWindows("^Ravlin$")) {
                 const QRect r = WindowGeometry(id);
-                // Not the overlay, not the small notice: the question box.
+                // Not the overlay, not the small notices in the top-right corner: the question
+                // box, centred on the screen.
+                const int offCentre =
+                    std::abs(r.center().x() - g_session->ScreenSize().width() / 2);
                 if (r.width() < g_session->ScreenSize().width() / 2 && r.height() > 40 &&
-                    r.width() > 200 * ProgramScale()) {
+                    r.width() > 200 * ProgramScale() && offCentre < 100 * ProgramScale()) {
                     found = r;
                     return true;
                 }

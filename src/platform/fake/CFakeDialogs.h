@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 
 class CFakeDialogs : public IDialogs {
 public:
@@ -32,7 +33,15 @@ public:
         return popupChoice;
     }
 
+    bool RunModal(QDialog& dialog) override {
+        ++modalRuns;
+        return onModal ? onModal(dialog) : false;
+    }
+
     std::deque<bool> answers;
+    // Plays the user's part in a modal dialog; its result is the dialog's (true: confirmed).
+    std::function<bool(QDialog&)> onModal;
+    int modalRuns = 0;
     QStringList questions;
     QStringList notices;
     QStringList warnings;

@@ -47,12 +47,18 @@ TEST_F(HotKeyTableTest, DefaultRows) {
         quint16 code, modifiers;
         const char* keyText;
         qint32 controlId;
+        const char* label; // names the shortcut in the warning about unavailable ones
     } rows[] = {
-        {"toolbar", 0x75, 0, "F6", 1002}, {"save", 0x53, 5, "", 1011},
-        {"pen", 0x50, 5, "", 1004},       {"highlighter", 0x48, 5, "", 1008},
-        {"text", 0x54, 5, "", 1010},      {"eraser", 0x45, 5, "", 1009},
-        {"cursor", 0x43, 5, "", 1007},    {"clear", 0x58, 5, "", 1012},
-        {"record", 0x52, 5, "", 1003},    {"pause", 0x78, 0, "None", 1005},
+        {"toolbar", 0x75, 0, "F6", 1002, "Show/Hide Toolbar"},
+        {"save", 0x53, 5, "", 1011, "Save Screenshot"},
+        {"pen", 0x50, 5, "", 1004, "Select Pen"},
+        {"highlighter", 0x48, 5, "", 1008, "Select Highlighter"},
+        {"text", 0x54, 5, "", 1010, "Select Text"},
+        {"eraser", 0x45, 5, "", 1009, "Select Eraser"},
+        {"cursor", 0x43, 5, "", 1007, "Select Cursor"},
+        {"clear", 0x58, 5, "", 1012, "Clear Page"},
+        {"record", 0x52, 5, "", 1003, "Start/Stop Recording"},
+        {"pause", 0x78, 0, "None", 1005, "Pause/Resume Recording"},
     };
     for (const auto& row : rows) {
         const HotKeyEntry& entry = table[row.name];
@@ -62,7 +68,7 @@ TEST_F(HotKeyTableTest, DefaultRows) {
         EXPECT_EQ(entry.controlId, row.controlId) << row.name;
         EXPECT_EQ(entry.valid, 0) << row.name;
         EXPECT_EQ(entry.atom, 0) << row.name;
-        EXPECT_TRUE(entry.label.isEmpty()) << row.name;
+        EXPECT_EQ(entry.label, QString::fromLatin1(row.label)) << row.name;
     }
 }
 
