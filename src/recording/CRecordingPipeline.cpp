@@ -192,6 +192,14 @@ void CRecordingPipeline::Pump() {
     // the frame before it covers its time instead.
     const GstClockTime interval = GstClockTime(m_frameInterval100ns) * 100;
     const qsizetype frameBytes = m_screen.FrameBytes();
+    // Frames come from a pool made once per recording: a fresh multi-megabyte allocation per
+    // frame, freed on the encoder's thread, makes the allocator's per-thread heaps grow from one
+    // recording to the next.
+    GstPtr<GstBufferPool> pool(gst_buffer_pool_new());
+    GstStructure* config = gst_buffer_pool_get_config(pool.get());
+    gst_buffer_pool_config_set_params(config, nullptr, guint(frameBytes), kMaxQueuedFrames + 2, 0);
+    gst_buffer_pool_set_config(pool.get(), config);
+    gst_buffer_pool_set_active(pool.get(), TRUE);
     std::uint64_t next = 0;
     GstBuffer* previous = nullptr;
     while (m_pumping.load()) {
@@ -212,7 +220,9 @@ void CRecordingPipeline::Pump() {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             continue;
         }
-        GstBuffer* buffer = gst_buffer_new_allocate(nullptr, gsize(frameBytes), nullptr);
+        GstBuffer* buffer = nullptr;
+        if (gst_buffer_pool_acquire_buffer(pool.get(), &buffer, nullptr) != GST_FLOW_OK)
+            break;
         GstMapInfo map;
         bool filled = false;
         if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
@@ -240,6 +250,7 @@ void CRecordingPipeline::Pump() {
     }
     if (previous)
         gst_buffer_unref(previous);
+    gst_buffer_pool_set_active(pool.get(), FALSE);
 }
 
 void CRecordingPipeline::Pause() {
