@@ -2,6 +2,7 @@
 // the program's pipeline.
 //   recording_soak forever FILE      records until killed (measure what a kill leaves)
 //   recording_soak repeat N SECONDS  N recordings in a row, printing the RSS after each
+//   recording_soak once PRESET SECONDS FILE  one recording with a quality preset
 #include "CRecordingPipeline.h"
 #include "CRecordingProfiles.h"
 #include "CScreen.h"
@@ -41,7 +42,8 @@ int main(int argc, char** argv) {
     screen.SetCaptureRegion(monitor, 0, 0, 0, 0);
     QTemporaryDir dir;
     const QString profilePath = dir.path() + "/wmv.prx";
-    CRecordingProfiles::WriteProfileFile(profilePath, 0, screen.FrameSize());
+    const int preset = args[1] == "once" ? args[2].toInt() : 0;
+    CRecordingProfiles::WriteProfileFile(profilePath, preset, screen.FrameSize());
     const bool sound = CSoundDevices::HasAudioCaptureDevice();
     const auto profile = CRecordingProfiles::LoadRecordingProfile(profilePath, sound);
     if (!profile)
@@ -56,6 +58,13 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         for (;;)
             QThread::sleep(1);
+    }
+    if (args[1] == "once" && args.size() >= 5) {
+        CRecordingPipeline pipeline(screen);
+        if (!pipeline.Start(args[4], *profile, soundSource))
+            return 4;
+        QThread::sleep(args[3].toULong());
+        return pipeline.Stop() ? 0 : 5;
     }
     if (args[1] == "repeat" && args.size() >= 4) {
         const int count = args[2].toInt();

@@ -152,4 +152,22 @@ TEST_F(RecordingE2e, ClipRegionUnwritableFolderAndASignalDuringARecording) {
     EXPECT_EQ(Probe(movie, "stream=height").toInt(), 240 * scale);
 }
 
+TEST_F(RecordingE2e, ASoundServerThatDiesCostsNeitherThePictureNorTheProgram) {
+    const QString movie = folder + "/lost.wmv";
+    Key("alt+shift+r");
+    ASSERT_TRUE(SaveAs(movie));
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(movie); }, 5000));
+    RecordFor(1500);
+    sound.Kill();
+    RecordFor(2000);
+    Key("alt+shift+r");
+    ASSERT_TRUE(WaitFor([&] { return IsFinished(movie); }, 15000)) << "the file is incomplete";
+    EXPECT_TRUE(ravlin.IsRunning());
+    // The picture goes on after the sound stopped.
+    const QString lastPicture = QString::fromUtf8(
+        g_session->Run("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+                                   "packet=pts_time", "-of", "csv=p=0", movie}));
+    EXPECT_GT(lastPicture.trimmed().split('\n').last().toDouble(), 3.0);
+}
+
 } // namespace
