@@ -320,10 +320,10 @@ bool CRecordingPipeline::Stop(QString* reason) {
         m_pump.join();
 
     gst_app_src_end_of_stream(GST_APP_SRC(m_appsrc));
-    if (m_soundSource && !m_soundEnded) {
-        m_soundEnded = true;
+    // A source that has failed already never passes this on; its error, still waiting on the
+    // bus, ends the sound stream below instead.
+    if (m_soundSource && !m_soundEnded)
         gst_element_send_event(m_soundSource, gst_event_new_eos());
-    }
 
     // The file is complete only once the writer has seen the end of every stream.
     GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));

@@ -165,32 +165,43 @@ TEST_F(RecordingMediaTest, APauseLeavesNoGapInPictureOrSound) {
 }
 
 TEST_F(RecordingMediaTest, AMicrophoneThatFailsLeavesThePictureRecording) {
-    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
-    const auto profile = Profile(2, true);
-    ASSERT_TRUE(profile);
-    const QString path = dir.path() + "/lost.wmv";
-    static GstElement* source = nullptr;
-    CRecordingPipeline pipeline(screen);
-    ASSERT_TRUE(pipeline.Start(path, *profile, [] { return source = Tone(); }));
-    Wait(1000);
-    // What a sound server that goes away reports.
-    GError* error =
-        g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, "Disconnected");
-    gst_element_post_message(source, gst_message_new_error(GST_OBJECT(source), error, "test"));
-    g_error_free(error);
-    QString said;
-    for (int i = 0; i < 100 && said.isEmpty(); ++i) {
-        said = pipeline.PollMessages();
-        QThread::msleep(10);
+    // The failure is seen while recording (the program polls), or only when the user stops.
+    for (bool pollFirst : {true, false}) {
+        SCOPED_TRACE(pollFirst);
+        screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+        const auto profile = Profile(2, true);
+        ASSERT_TRUE(profile);
+        const QString path = dir.path() + QStringLiteral("/lost%1.wmv").arg(pollFirst);
+        static GstElement* source = nullptr;
+        CRecordingPipeline pipeline(screen);
+        ASSERT_TRUE(pipeline.Start(path, *profile, [] { return source = Tone(); }));
+        Wait(1000);
+        // What a sound server that goes away does: an error, and no more sound or events.
+        GError* error =
+            g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, "Disconnected");
+        gst_element_post_message(source, gst_message_new_error(GST_OBJECT(source), error, "test"));
+        g_error_free(error);
+        gst_element_set_locked_state(source, TRUE);
+        gst_element_set_state(source, GST_STATE_NULL);
+        if (pollFirst) {
+            QString said;
+            for (int i = 0; i < 100 && said.isEmpty(); ++i) {
+                said = pipeline.PollMessages();
+                QThread::msleep(10);
+            }
+            EXPECT_TRUE(said.contains("picture only")) << said.toStdString();
+            EXPECT_TRUE(pipeline.IsRunning());
+        }
+        Wait(1500);
+        QElapsedTimer stopping;
+        stopping.start();
+        ASSERT_TRUE(pipeline.Stop());
+        EXPECT_LT(stopping.elapsed(), 5000);
+        const Probe probe = ProbeFile(path);
+        EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.5, 0.6);
+        EXPECT_NEAR(StreamEndSeconds(path, "a"), 1.0, 0.6);
+        EXPECT_NEAR(probe.frames, 25, 8); // Low: 10 frames a second
     }
-    EXPECT_TRUE(said.contains("picture only")) << said.toStdString();
-    EXPECT_TRUE(pipeline.IsRunning());
-    Wait(1500);
-    ASSERT_TRUE(pipeline.Stop());
-    const Probe probe = ProbeFile(path);
-    EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.5, 0.6);
-    EXPECT_NEAR(StreamEndSeconds(path, "a"), 1.0, 0.6);
-    EXPECT_NEAR(probe.frames, 25, 8); // Low: 10 frames a second
 }
 
 TEST_F(RecordingMediaTest, AFileThatCannotBeCreatedFailsTheStart) {
