@@ -4,6 +4,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 CScreen::CScreen(IScreenGrabber& grabber, Clock clockMs)
@@ -74,7 +75,14 @@ bool CScreen::FillBuffer(std::uint8_t* buffer, qsizetype size) {
     for (int y = 0; y < std::min(rows, picture.height()); ++y) {
         const auto* source = reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y));
         std::uint8_t* target = buffer + y * rowBytes;
-        for (int x = 0; x < width; ++x) {
+        // Each pixel is stored as four bytes (blue, green, red, unused) whose last byte the
+        // next pixel overwrites: one store a pixel instead of three. The row's last pixel is
+        // stored byte by byte so nothing is written past the row.
+        static_assert(std::endian::native == std::endian::little);
+        int x = 0;
+        for (; x + 1 < width; ++x)
+            std::memcpy(target + 3 * x, source + x, 4);
+        for (; x < width; ++x) {
             const std::uint32_t pixel = source[x];
             target[3 * x] = static_cast<std::uint8_t>(pixel);
             target[3 * x + 1] = static_cast<std::uint8_t>(pixel >> 8);
