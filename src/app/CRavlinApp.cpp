@@ -11,6 +11,7 @@
 #include "CommandTable.h"
 #include "x11/CX11DisplayServer.h"
 #include "x11/CX11GlobalKeys.h"
+#include "x11/CX11ScreenGrabber.h"
 
 #include <QSettings>
 
@@ -81,6 +82,7 @@ bool CRavlinApp::InitInstance() {
         m_tray->ShowTrayBalloon(title, text);
     });
     m_tray->AddTrayIcon();
+    m_mainWindow->SetScreenGrabber(std::make_unique<CX11ScreenGrabber>());
     // The stored shortcuts replace the defaults, then they are registered.
     {
         QSettings settings("Norvane", "Ravlin");
@@ -132,6 +134,10 @@ void CRavlinApp::SaveHotKeys() {
 void CRavlinApp::OnProcessExit() {
     // Reached only when the process ends without leaving the event loop, i.e. the display went
     // away. Windows cannot be touched any more, but the user's settings can still be saved.
-    if (g_app && g_app->m_running)
+    if (g_app && g_app->m_running) {
+        // A recording in progress is finished too: its file needs no window.
+        if (g_app->m_mainWindow)
+            g_app->m_mainWindow->FinishRecording();
         g_app->ExitInstance(0);
+    }
 }

@@ -11,6 +11,8 @@ void BuildCommandTable(CMainWindow& overlay) {
     map.On(ID_VERTICAL, [&overlay] { overlay.OnCmdVertical(); });
     map.On(ID_PAUSE, [&overlay] { overlay.OnCmdPause(); });
     map.On(ID_PREFERENCES, [&overlay] { overlay.OnPreferences(); });
+    map.On(ID_RECORD, [&overlay] { overlay.OnCmdRecord(); });
+    map.On(ID_RECORD_MOUSE, [&overlay] { overlay.OnCmdRecordMouse(); });
     map.OnRange(ID_QUALITY_HIGH, ID_QUALITY_LOW,
                 [&overlay](CommandId id) { overlay.OnCmdQuality(id); });
     map.On(ID_PEN, [&overlay] { overlay.OnCmdPen(); });

@@ -7,6 +7,7 @@
 #include "CPages.h"
 #include "CPen.h"
 #include "CPreferences.h"
+#include "CRecordingControl.h"
 #include "CScreenshot.h"
 #include "CScreenshotSaver.h"
 #include "CTextTool.h"
@@ -14,6 +15,7 @@
 #include "IDialogs.h"
 #include "IDisplayServer.h"
 #include "IGlobalKeys.h"
+#include "IScreenGrabber.h"
 #include "Trace.h"
 
 #include <QApplication>
@@ -756,6 +758,8 @@ void CMainWindow::OnCmdSave() {
 
 void CMainWindow::OnCmdPause() {
     // While recording this pauses and resumes; until then it selects the clip region.
+    if (m_recordingControl && m_recordingControl->OnCmdPauseWhileRecording())
+        return;
     if (!recording)
         BeginClipSelection();
 }
@@ -769,7 +773,9 @@ void CMainWindow::BeginClipSelection() {
     tool = 3;
     LeavePointerMode();
     OnSetCursor();
-    // The recording graph is released here once it exists, so the next one takes the region.
+    // The next recording builds its graph for the new region.
+    if (m_recordingControl)
+        m_recordingControl->ReleaseRecordingGraph();
     DoRedraw();
 }
 
@@ -949,7 +955,9 @@ void CMainWindow::ExitWithoutQuestion() {
     if (m_exiting)
         return;
     m_exiting = true;
-    // The tray icon and the recording graph are released here once they exist.
+    // A recording in progress is finished first, so its file stays complete.
+    FinishRecording();
+    // The tray icon is released here once it exists.
     OnDestroy();
 }
 
@@ -972,4 +980,64 @@ void CMainWindow::OnActivateInstance() {
     // A second start while the overlay is hidden brings the toolbar back or hides it.
     if (!isVisible())
         ToggleToolbar();
+}
+
+// Recording. The screen source, the pipeline and the commands' work live in CRecordingControl;
+// the overlay keeps the flags and tells it where to record.
+
+void CMainWindow::SetScreenGrabber(std::unique_ptr<IScreenGrabber> grabber) {
+    m_recordingControl.reset();
+    m_screenGrabber = std::move(grabber);
+    if (!m_screenGrabber)
+        return;
+    // Screen rectangles in the device pixels recordings are made of: a display keeps its origin
+    // and scales its size.
+    auto toDevice = [this](const QRect& rect) {
+        const qreal ratio = DevicePixelRatio();
+        const QPoint origin = display->CurrentEntry().monitorRect.topLeft();
+        return QRect(origin + (rect.topLeft() - origin) * ratio,
+                     QSize(qRound(rect.width() * ratio), qRound(rect.height() * ratio)));
+    };
+    CRecordingControl::Host host;
+    host.dialogOwner = [this]() -> QWidget* {
+        return m_toolbarWindow ? m_toolbarWindow.data() : this;
+    };
+    host.warningOwner = [this]() -> QWidget* { return this; };
+    host.monitorRect = [this, toDevice] { return toDevice(display->CurrentEntry().monitorRect); };
+    host.clipRect = [this, toDevice] {
+        if (clipRegion.width() <= 0 || clipRegion.height() <= 0)
+            return QRect();
+        return toDevice(clipRegion.translated(display->OverlayRect().topLeft()));
+    };
+    host.enterPointerMode = [this] { EnterPointerMode(); };
+    host.setRecordState = [this](bool on) {
+        if (toolbar)
+            toolbar->SetRecordState(on);
+    };
+    host.setPauseState = [this](bool on, bool pausedNow) {
+        if (toolbar)
+            toolbar->SetPauseState(on, pausedNow);
+    };
+    m_recordingControl = std::make_unique<CRecordingControl>(
+        m_dialogs, *m_screenGrabber,
+        CRecordingControl::Flags{recordPointer, qualityPreset, recording, paused, hasSoundDevice},
+        std::move(host));
+    m_recordingControl->BuildRecordingGraph();
+}
+
+void CMainWindow::OnCmdRecord() {
+    if (m_recordingControl)
+        m_recordingControl->OnCmdRecord();
+}
+
+void CMainWindow::OnCmdRecordMouse() {
+    if (m_recordingControl)
+        m_recordingControl->OnCmdRecordMouse();
+    else
+        recordPointer = !recordPointer;
+}
+
+void CMainWindow::FinishRecording() {
+    if (m_recordingControl)
+        m_recordingControl->FinishRecording();
 }

@@ -28,6 +28,8 @@ class CScreenshotSaver;
 class IDialogs;
 class IDisplayServer;
 class IGlobalKeys;
+class IScreenGrabber;
+class CRecordingControl;
 
 class CMainWindow : public QWidget, public IToolbarOwner {
     Q_OBJECT
@@ -91,6 +93,15 @@ public:
     void OnCmdTextSize(CommandId id);
     void OnCmdPause();
     void OnCmdQuality(CommandId id) { qualityPreset = id - ID_QUALITY_HIGH; }
+    // Recording: the work is CRecordingControl's; these forward to it.
+    void OnCmdRecord();
+    void OnCmdRecordMouse();
+    // Where recordings read the screen; without one (unit tests) nothing is recorded.
+    void SetScreenGrabber(std::unique_ptr<IScreenGrabber> grabber);
+    CRecordingControl* Recording() { return m_recordingControl.get(); }
+    // Stops a recording in progress and finishes its file; touches no window, so it may run
+    // when the display is gone.
+    void FinishRecording();
     void ToggleToolbar();
 
     // Pages and scenes.
@@ -270,4 +281,6 @@ private:
     bool m_compositing = true;
     bool m_fallbackNoticeShown = false;
     bool m_exiting = false;
+    std::unique_ptr<IScreenGrabber> m_screenGrabber;
+    std::unique_ptr<CRecordingControl> m_recordingControl;
 };

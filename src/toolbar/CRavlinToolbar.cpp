@@ -394,8 +394,9 @@ void CRavlinToolbar::OnButtonClicked(int controlId) {
         return;
     }
     // The record button's drop-down chooses the quality of the next recording: a choice there
-    // sets it and moves the check mark; only the button's body starts a recording.
-    if (action->command == ID_RECORD) {
+    // sets it and moves the check mark; only the button's body starts a recording. The Stop
+    // button sends the same command but has no drop-down: it must always stop.
+    if (controlId == 1005) {
         auto* record = dynamic_cast<CRavlinMenuButton*>(FindButton("record"));
         const CommandId choice = record ? record->MenuResult() : 0;
         if (choice >= ID_QUALITY_HIGH && choice <= ID_QUALITY_LOW) {

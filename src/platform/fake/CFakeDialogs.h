@@ -24,6 +24,8 @@ public:
     QString GetSaveFileName(QWidget*, const QString& title, const QStringList& filters,
                             int selectedFilter) override {
         saveDialogs << title + " " + filters.join('|') + " " + QString::number(selectedFilter);
+        if (whileSaveDialogOpen)
+            whileSaveDialogOpen();
         return saveAnswer;
     }
     CommandId TrackPopupMenu(QWidget*, const CMenuPopup& popup, const QPoint& at) override {
@@ -47,6 +49,8 @@ public:
     QStringList warnings;
     QStringList saveDialogs;
     QString saveAnswer;
+    // Runs while the Save As dialog is open (what a shortcut could do then).
+    std::function<void()> whileSaveDialogOpen;
     QStringList popups;
     CMenuPopup lastPopup;
     std::vector<QPoint> popupPositions;

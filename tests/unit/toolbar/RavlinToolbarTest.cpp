@@ -148,6 +148,17 @@ TEST_F(RavlinToolbarTest, QualityChoiceSetsTheQualityAndOnlyTheBodyRecords) {
     EXPECT_EQ(owner.sent.back(), ID_RECORD) << "the body starts a recording";
 }
 
+TEST_F(RavlinToolbarTest, StopStopsEvenAfterAQualityChoice) {
+    // The drop-down keeps its last choice; the Stop button must not read it as its own.
+    auto* record = dynamic_cast<CRavlinMenuButton*>(toolbar->FindButton("record"));
+    ASSERT_NE(record, nullptr);
+    dialogs.popupChoice = ID_QUALITY_MEDIUM;
+    record->OnShowMenu();
+    owner.sent.clear();
+    toolbar->OnButtonClicked(1018);
+    EXPECT_EQ(owner.sent, (std::vector<CommandId>{0, ID_RECORD}));
+}
+
 TEST_F(RavlinToolbarTest, RecordGroupFollowsTheRecordingState) {
     auto visible = [&](const char* name) { return !toolbar->FindButton(name)->isHidden(); };
     EXPECT_TRUE(visible("record"));

@@ -1,0 +1,87 @@
+// Recording reliability measurements (not tests): records the real screen of $DISPLAY through
+// the program's pipeline.
+//   recording_soak forever FILE      records until killed (measure what a kill leaves)
+//   recording_soak repeat N SECONDS  N recordings in a row, printing the RSS after each
+//   recording_soak once PRESET SECONDS FILE  one recording with a quality preset
+#include "CRecordingPipeline.h"
+#include "CRecordingProfiles.h"
+#include "CScreen.h"
+#include "CSoundDevices.h"
+#include "x11/CX11ScreenGrabber.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+
+namespace {
+
+long RssKb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3 || !CSoundDevices::InitMedia())
+        return 2;
+    CX11ScreenGrabber grabber;
+    CScreen screen(grabber);
+    const QRect monitor = QGuiApplication::primaryScreen()->geometry();
+    screen.SetCaptureRegion(monitor, 0, 0, 0, 0);
+    QTemporaryDir dir;
+    const QString profilePath = dir.path() + "/wmv.prx";
+    const int preset = args[1] == "once" ? args[2].toInt() : 0;
+    CRecordingProfiles::WriteProfileFile(profilePath, preset, screen.FrameSize());
+    const bool sound = CSoundDevices::HasAudioCaptureDevice();
+    const auto profile = CRecordingProfiles::LoadRecordingProfile(profilePath, sound);
+    if (!profile)
+        return 3;
+    auto soundSource = [] { return CSoundDevices::FindAudioCaptureDevice(); };
+
+    if (args[1] == "forever") {
+        CRecordingPipeline pipeline(screen);
+        if (!pipeline.Start(args[2], *profile, soundSource))
+            return 4;
+        std::printf("recording\n");
+        std::fflush(stdout);
+        for (;;)
+            QThread::sleep(1);
+    }
+    if (args[1] == "once" && args.size() >= 5) {
+        CRecordingPipeline pipeline(screen);
+        if (!pipeline.Start(args[4], *profile, soundSource))
+            return 4;
+        QThread::sleep(args[3].toULong());
+        return pipeline.Stop() ? 0 : 5;
+    }
+    if (args[1] == "repeat" && args.size() >= 4) {
+        const int count = args[2].toInt();
+        const int seconds = args[3].toInt();
+        for (int i = 1; i <= count; ++i) {
+            CRecordingPipeline pipeline(screen);
+            if (!pipeline.Start(dir.path() + QStringLiteral("/r%1.wmv").arg(i), *profile,
+                                soundSource))
+                return 4;
+            QThread::sleep(static_cast<unsigned long>(seconds));
+            if (!pipeline.Stop())
+                return 5;
+            QFile::remove(dir.path() + QStringLiteral("/r%1.wmv").arg(i));
+            std::printf("%d %ld\n", i, RssKb());
+            std::fflush(stdout);
+        }
+        return 0;
+    }
+    return 2;
+}

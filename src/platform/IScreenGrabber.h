@@ -1,0 +1,28 @@
+#pragma once
+// Reads the screen for recording frames: the picture after compositing (every window, the
+// overlay's ink included) and the pointer. The recorder's streaming thread is its only caller;
+// an implementation keeps its own connection to the display so it never races the
+// user-interface thread.
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+class IScreenGrabber {
+public:
+    struct Pointer {
+        bool visible = false;
+        QPoint position; // device pixels, screen coordinates
+        QPoint hotSpot;  // inside the image
+        QImage image;    // premultiplied ARGB
+    };
+
+    virtual ~IScreenGrabber() = default;
+
+    // The screen inside `rect` (device pixels) as Format_RGB32. The image may share memory with
+    // the grabber and stays valid until the next call. A null image: the screen cannot be read.
+    virtual QImage Grab(const QRect& rect) = 0;
+    // Where the pointer is and how it looks now.
+    virtual Pointer ReadPointer() = 0;
+    // The nominal pointer size in pixels (the size the desktop asks pointer themes for).
+    virtual int CursorSize() = 0;
+};

@@ -1,0 +1,374 @@
+#include "CRecordingPipeline.h"
+
+#include "CScreen.h"
+#include "GstHandles.h"
+
+#include <gst/app/gstappsrc.h>
+#include <gst/video/video.h>
+
+#include <chrono>
+
+namespace {
+
+// Frames waiting for the encoder before the pump skips one (the previous frame then covers the
+// gap on the time line); it keeps memory bounded when the encoder falls behind.
+constexpr guint kMaxQueuedFrames = 4;
+constexpr auto kFinishTimeout = std::chrono::seconds(10);
+
+QString ErrorText(GstMessage* message) {
+    GError* error = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
+    if (error)
+        g_error_free(error);
+    g_free(debug);
+    return text;
+}
+
+bool IsInside(GstObject* object, GstElement* element) {
+    for (GstObject* o = object; o; o = GST_OBJECT_PARENT(o))
+        if (o == GST_OBJECT(element))
+            return true;
+    return false;
+}
+
+GstElement* Make(const char* factory, const char* name = nullptr) {
+    return gst_element_factory_make(factory, name);
+}
+
+// WMA 2 refuses stereo at 22050 Hz below 24 kbit/s; the profile's 22008 bit/s becomes the
+// nearest rate it takes.
+int WmaBitrate(const RecordingProfile::Sound& sound) {
+    int bitrate = sound.bitrate;
+    if (sound.channels >= 2 && sound.sampleRate <= 22050)
+        bitrate = std::max(bitrate, 24000);
+    return bitrate;
+}
+
+} // namespace
+
+CRecordingPipeline::CRecordingPipeline(CScreen& screen) : m_screen(screen) {}
+
+CRecordingPipeline::~CRecordingPipeline() {
+    if (m_pipeline)
+        Stop();
+}
+
+bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& profile,
+                               const SoundSourceFactory& soundSource, QString* reason) {
+    if (m_pipeline || !profile.picture) {
+        if (reason)
+            *reason = QStringLiteral("no picture stream in the profile");
+        return false;
+    }
+    const RecordingProfile::Picture& picture = *profile.picture;
+    const QSize frame = m_screen.FrameSize();
+    m_frameInterval100ns = picture.frameInterval100ns;
+    gint fpsN = 0, fpsD = 0;
+    gst_util_double_to_fraction(1e7 / double(picture.frameInterval100ns), &fpsN, &fpsD);
+
+    m_pipeline = gst_pipeline_new("recording");
+    // The sound card's clock drifts against the frames' time stamps; everything runs on the
+    // system clock instead.
+    GstClock* clock = gst_system_clock_obtain();
+    gst_pipeline_use_clock(GST_PIPELINE(m_pipeline), clock);
+    gst_object_unref(clock);
+
+    m_appsrc = Make("appsrc", "screen");
+    GstElement* convert = Make("videoconvert");
+    GstElement* rawCaps = Make("capsfilter");
+    GstElement* videoEncoder = Make("avenc_wmv2");
+    // The libav encoders stamp their output from 1000 hours on; a single segment puts the
+    // picture back at 0.
+    GstElement* videoSegment = Make("identity");
+    GstElement* videoQueue = Make("queue");
+    GstElement* mux = Make("avmux_asf", "mux");
+    GstElement* sink = Make("filesink", "sink");
+    if (!m_appsrc || !convert || !rawCaps || !videoEncoder || !videoSegment || !videoQueue ||
+        !mux || !sink) {
+        for (GstElement* e :
+             {m_appsrc, convert, rawCaps, videoEncoder, videoSegment, videoQueue, mux, sink})
+            if (e)
+                gst_object_unref(gst_object_ref_sink(e));
+        gst_object_unref(m_pipeline);
+        m_pipeline = nullptr;
+        m_appsrc = nullptr;
+        if (reason)
+            *reason = QStringLiteral("the GStreamer encoders (gstreamer1.0-libav) are missing");
+        return false;
+    }
+
+    GstCaps* frameCaps = gst_caps_new_simple(
+        "video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT, frame.width(), "height",
+        G_TYPE_INT, frame.height(), "framerate", GST_TYPE_FRACTION, fpsN, fpsD, nullptr);
+    g_object_set(m_appsrc, "caps", frameCaps, "format", GST_FORMAT_TIME, "is-live", TRUE,
+                 "do-timestamp", FALSE, "max-buffers", guint64(kMaxQueuedFrames), "leaky-type",
+                 2 /* drop the oldest */, nullptr);
+    gst_caps_unref(frameCaps);
+    GstCaps* i420 = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", nullptr);
+    g_object_set(rawCaps, "caps", i420, nullptr);
+    gst_caps_unref(i420);
+    g_object_set(convert, "n-threads", 2u, nullptr);
+    const std::int64_t gop = picture.maxKeyFrameSpacing100ns > 0
+                                 ? picture.maxKeyFrameSpacing100ns / picture.frameInterval100ns
+                                 : 0;
+    g_object_set(videoEncoder, "bitrate", picture.bitrate, nullptr);
+    if (gop > 0)
+        g_object_set(videoEncoder, "gop-size", int(gop), nullptr);
+    g_object_set(videoSegment, "single-segment", TRUE, nullptr);
+    const QByteArray location = path.toLocal8Bit();
+    // Unbuffered: what the writer has made reaches the file at once, so a recording cut short
+    // by a crash or a kill keeps all but its last packet.
+    g_object_set(sink, "location", location.constData(), "buffer-mode", 2 /* unbuffered */,
+                 nullptr);
+
+    gst_bin_add_many(GST_BIN(m_pipeline), m_appsrc, convert, rawCaps, videoEncoder, videoSegment,
+                     videoQueue, mux, sink, nullptr);
+    bool linked = gst_element_link_many(m_appsrc, convert, rawCaps, videoEncoder, videoSegment,
+                                        videoQueue, mux, nullptr) &&
+                  gst_element_link(mux, sink);
+
+    m_soundSource = nullptr;
+    m_soundEntry = nullptr;
+    m_soundEnded = false;
+    if (linked && profile.sound && soundSource) {
+        const RecordingProfile::Sound& sound = *profile.sound;
+        GstElement* source = soundSource();
+        GstElement* queue = Make("queue");
+        GstElement* aconvert = Make("audioconvert");
+        GstElement* resample = Make("audioresample");
+        GstElement* soundCaps = Make("capsfilter");
+        GstElement* soundEncoder = Make("avenc_wmav2");
+        GstElement* soundSegment = Make("identity");
+        GstElement* soundQueue = Make("queue");
+        if (source && queue && aconvert && resample && soundCaps && soundEncoder && soundSegment &&
+            soundQueue) {
+            GstCaps* caps = gst_caps_new_simple("audio/x-raw", "rate", G_TYPE_INT, sound.sampleRate,
+                                                "channels", G_TYPE_INT, sound.channels, nullptr);
+            g_object_set(soundCaps, "caps", caps, nullptr);
+            gst_caps_unref(caps);
+            g_object_set(soundEncoder, "bitrate", WmaBitrate(sound), nullptr);
+            g_object_set(soundSegment, "single-segment", TRUE, nullptr);
+            gst_bin_add_many(GST_BIN(m_pipeline), source, queue, aconvert, resample, soundCaps,
+                             soundEncoder, soundSegment, soundQueue, nullptr);
+            linked = gst_element_link_many(source, queue, aconvert, resample, soundCaps,
+                                           soundEncoder, soundSegment, soundQueue, mux, nullptr);
+            m_soundSource = source;
+            m_soundEntry = queue;
+        } else {
+            for (GstElement* e : {source, queue, aconvert, resample, soundCaps, soundEncoder,
+                                  soundSegment, soundQueue})
+                if (e)
+                    gst_object_unref(gst_object_ref_sink(e));
+        }
+    }
+
+    if (!linked ||
+        gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+        QString why = QStringLiteral("the pipeline could not be linked");
+        if (linked) {
+            GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
+            GstMessagePtr error(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
+            why = error ? ErrorText(error.get()) : QStringLiteral("the pipeline did not start");
+        }
+        if (reason)
+            *reason = why;
+        Teardown();
+        return false;
+    }
+
+    m_screen.OnThreadCreate();
+    m_paused = false;
+    m_framesPushed = 0;
+    m_pumping = true;
+    m_pump = std::thread([this] { Pump(); });
+    return true;
+}
+
+void CRecordingPipeline::Pump() {
+    // Frame n belongs at n frame intervals of recorded time. The pump sleeps until the next
+    // frame is due; a frame whose time has passed while the encoder was busy is not made up:
+    // the frame before it covers its time instead.
+    const GstClockTime interval = GstClockTime(m_frameInterval100ns) * 100;
+    const qsizetype frameBytes = m_screen.FrameBytes();
+    // Frames come from a pool made once per recording: a fresh multi-megabyte allocation per
+    // frame, freed on the encoder's thread, makes the allocator's per-thread heaps grow from one
+    // recording to the next.
+    GstPtr<GstBufferPool> pool(gst_buffer_pool_new());
+    GstStructure* config = gst_buffer_pool_get_config(pool.get());
+    gst_buffer_pool_config_set_params(config, nullptr, guint(frameBytes), kMaxQueuedFrames + 2, 0);
+    gst_buffer_pool_set_config(pool.get(), config);
+    gst_buffer_pool_set_active(pool.get(), TRUE);
+    std::uint64_t next = 0;
+    GstBuffer* previous = nullptr;
+    while (m_pumping.load()) {
+        if (m_paused.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            continue;
+        }
+        const GstClockTime now =
+            GstClockTime(std::max<std::int64_t>(0, m_screen.RecordedMs())) * GST_MSECOND;
+        const std::uint64_t due = now / interval;
+        if (due < next) {
+            const GstClockTime wait = next * interval - now;
+            std::this_thread::sleep_for(
+                std::chrono::nanoseconds(std::min<GstClockTime>(wait, 10 * GST_MSECOND)));
+            continue;
+        }
+        if (gst_app_src_get_current_level_buffers(GST_APP_SRC(m_appsrc)) >= kMaxQueuedFrames) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        GstBuffer* buffer = nullptr;
+        if (gst_buffer_pool_acquire_buffer(pool.get(), &buffer, nullptr) != GST_FLOW_OK)
+            break;
+        GstMapInfo map;
+        bool filled = false;
+        if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
+            filled = m_screen.FillBuffer(map.data, qsizetype(map.size));
+            gst_buffer_unmap(buffer, &map);
+        }
+        if (!filled) {
+            // The screen could not be read this time: the last picture stands in for it.
+            gst_buffer_unref(buffer);
+            if (!previous) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            buffer = gst_buffer_copy(previous);
+        }
+        GST_BUFFER_PTS(buffer) = next * interval;
+        GST_BUFFER_DURATION(buffer) = (due + 1 - next) * interval;
+        next = due + 1;
+        if (previous)
+            gst_buffer_unref(previous);
+        previous = gst_buffer_ref(buffer);
+        if (gst_app_src_push_buffer(GST_APP_SRC(m_appsrc), buffer) != GST_FLOW_OK)
+            break;
+        ++m_framesPushed;
+    }
+    if (previous)
+        gst_buffer_unref(previous);
+    gst_buffer_pool_set_active(pool.get(), FALSE);
+}
+
+void CRecordingPipeline::Pause() {
+    if (!m_pipeline || m_paused.load())
+        return;
+    m_screen.Pause();
+    m_paused = true;
+    gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
+}
+
+void CRecordingPipeline::Resume() {
+    if (!m_pipeline || !m_paused.load())
+        return;
+    m_screen.Resume();
+    // Going back to PLAYING completes only once new frames reach the writer: never wait for it
+    // here, the pump delivers them.
+    gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+    m_paused = false;
+}
+
+void CRecordingPipeline::EndSoundStream() {
+    if (!m_soundEntry || m_soundEnded)
+        return;
+    m_soundEnded = true;
+    // Into the sound branch past its source, so it ends even when the source itself is gone.
+    GstPtr<GstPad> pad(gst_element_get_static_pad(m_soundEntry, "sink"));
+    if (pad)
+        gst_pad_send_event(pad.get(), gst_event_new_eos());
+}
+
+QString CRecordingPipeline::PollMessages() {
+    if (!m_pipeline)
+        return {};
+    GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
+    QString said;
+    while (GstMessagePtr message{gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR)}) {
+        if (m_soundSource && IsInside(GST_MESSAGE_SRC(message.get()), m_soundSource)) {
+            if (m_soundEnded)
+                continue;
+            EndSoundStream();
+            said = QStringLiteral("The microphone stopped working (%1). The recording goes on "
+                                  "with the picture only.")
+                       .arg(ErrorText(message.get()));
+            continue;
+        }
+        const QString why = ErrorText(message.get());
+        QString stopWhy;
+        Stop(&stopWhy);
+        return QStringLiteral("The recording stopped: %1").arg(why);
+    }
+    return said;
+}
+
+bool CRecordingPipeline::Stop(QString* reason) {
+    if (!m_pipeline)
+        return true;
+    if (m_paused.load()) {
+        // A paused pipeline passes nothing on: run it again and let a frame through first.
+        const long pushed = m_framesPushed.load();
+        Resume();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (m_framesPushed.load() == pushed && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    m_pumping = false;
+    if (m_pump.joinable())
+        m_pump.join();
+
+    gst_app_src_end_of_stream(GST_APP_SRC(m_appsrc));
+    // A source that has failed already never passes this on; its error, still waiting on the
+    // bus, ends the sound stream below instead.
+    if (m_soundSource && !m_soundEnded)
+        gst_element_send_event(m_soundSource, gst_event_new_eos());
+
+    // The file is complete only once the writer has seen the end of every stream.
+    GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
+    bool finished = false;
+    const auto deadline = std::chrono::steady_clock::now() + kFinishTimeout;
+    QString why;
+    while (!finished) {
+        const auto left = deadline - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) {
+            why = QStringLiteral("the writer did not finish in time");
+            break;
+        }
+        GstMessagePtr message(gst_bus_timed_pop_filtered(
+            bus.get(),
+            GstClockTime(std::chrono::duration_cast<std::chrono::nanoseconds>(left).count()),
+            GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
+        if (!message)
+            continue;
+        if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS) {
+            finished = true;
+        } else if (m_soundSource && IsInside(GST_MESSAGE_SRC(message.get()), m_soundSource)) {
+            // The microphone failing at the end still lets the picture finish.
+            EndSoundStream();
+        } else {
+            why = ErrorText(message.get());
+            break;
+        }
+    }
+    if (reason)
+        *reason = why;
+    Teardown();
+    return finished;
+}
+
+void CRecordingPipeline::Teardown() {
+    m_pumping = false;
+    if (m_pump.joinable())
+        m_pump.join();
+    if (m_pipeline) {
+        gst_element_set_state(m_pipeline, GST_STATE_NULL);
+        gst_object_unref(m_pipeline);
+    }
+    m_pipeline = nullptr;
+    m_appsrc = nullptr;
+    m_soundSource = nullptr;
+    m_soundEntry = nullptr;
+    m_paused = false;
+}

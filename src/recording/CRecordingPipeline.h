@@ -1,0 +1,69 @@
+#pragma once
+// One recording as a GStreamer pipeline: our screen source feeding an appsrc, the microphone
+// when there is one, the WMV 8 and WMA 2 encoders set from the profile, and the ASF writer.
+// It is made when a recording starts and ends with it, so each recording has the frame size
+// and profile of its start.
+//
+// Everything here is called on the user-interface thread, except the frame pump which runs on
+// a thread of its own.
+#include "RecordingProfile.h"
+
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class CScreen;
+typedef struct _GstElement GstElement;
+
+class CRecordingPipeline {
+public:
+    // Makes the sound source for a recording (a new, floating element), or null for none.
+    using SoundSourceFactory = std::function<GstElement*()>;
+
+    explicit CRecordingPipeline(CScreen& screen);
+    ~CRecordingPipeline();
+    CRecordingPipeline(const CRecordingPipeline&) = delete;
+    CRecordingPipeline& operator=(const CRecordingPipeline&) = delete;
+
+    // Builds the pipeline for `profile` (with sound when the profile has a sound stream and
+    // the factory gives a source), opens the devices and the file and runs. False, with the
+    // reason, when it cannot run; nothing is left running then.
+    bool Start(const QString& path, const RecordingProfile& profile,
+               const SoundSourceFactory& soundSource, QString* reason = nullptr);
+    void Pause();
+    void Resume();
+    // Ends both streams, waits (bounded) until the writer has finished the file, and releases
+    // everything. False when the file could not be finished.
+    bool Stop(QString* reason = nullptr);
+    bool IsRunning() const { return m_pipeline != nullptr; }
+    bool IsPaused() const { return m_paused.load(); }
+    bool HasSound() const { return m_soundSource != nullptr; }
+
+    // Handles what the pipeline reported since the last call. A sound source that failed ends
+    // the sound stream and the recording goes on with the picture only; returns a message for
+    // the user when something like that happened. Any other error ends the recording (the file
+    // is finished as far as it can be) and is returned too.
+    QString PollMessages();
+
+    // How many frames the pump has pushed (for tests and measurements).
+    long FramesPushed() const { return m_framesPushed.load(); }
+
+private:
+    void Pump();
+    void EndSoundStream();
+    void Teardown();
+
+    CScreen& m_screen;
+    GstElement* m_pipeline = nullptr; // owned
+    GstElement* m_appsrc = nullptr;   // owned by the pipeline
+    GstElement* m_soundSource = nullptr;
+    GstElement* m_soundEntry = nullptr;
+    std::int64_t m_frameInterval100ns = 400000;
+    std::thread m_pump;
+    std::atomic<bool> m_pumping{false};
+    std::atomic<bool> m_paused{false};
+    std::atomic<long> m_framesPushed{0};
+    bool m_soundEnded = false;
+};

@@ -1,0 +1,71 @@
+#pragma once
+// The recording's picture source: frames of the capture rectangle as the screen shows it, with
+// the pointer and a yellow halo around it while the record-pointer flag is set, as 24-bit rows
+// (blue, green, red) padded to 4 bytes, top row first.
+//
+// The user-interface thread sets the region (only while no recording runs) and writes the
+// record-pointer flag and the pause times at any time; the streaming thread reads those without
+// a lock, so they are atomics. A change shows in the next frame.
+#include "IScreenGrabber.h"
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+class CScreen {
+public:
+    using Clock = std::function<std::uint32_t()>;
+    // `clockMs` is the program's millisecond clock (wrapping at 2^32); tests step their own.
+    explicit CScreen(IScreenGrabber& grabber, Clock clockMs = {});
+
+    // The rectangle to record, in device pixels of the virtual desktop: left and top with width
+    // and height, or the whole `monitorRect` when one side is 0. The frame takes its size.
+    // Encoders want even sides, so an odd side loses its last column or row.
+    void SetCaptureRegion(const QRect& monitorRect, int left, int top, int width, int height);
+    // False (and nothing changes) when a side is below 1.
+    bool SetFrameSize(int width, int height);
+    QRect CaptureRect() const { return m_captureRect; }
+    QSize FrameSize() const { return m_frameSize; }
+    static int RowBytes(int width) { return (width * 3 + 3) & ~3; }
+    qsizetype FrameBytes() const {
+        return qsizetype(RowBytes(m_frameSize.width())) * m_frameSize.height();
+    }
+
+    // The Record Mouse option as the frames see it.
+    void SetRecordPointer(bool on) { m_recordPointer.store(on); }
+    bool RecordPointer() const { return m_recordPointer.load(); }
+
+    // Time stamps: 0 at the start of a recording, paused time taken out.
+    void OnThreadCreate();
+    void PauseAt(std::uint32_t nowMs) { m_pauseStartMs.store(nowMs); }
+    void ResumeAt(std::uint32_t nowMs) { m_baseTimeMs.fetch_add(nowMs - m_pauseStartMs.load()); }
+    void Pause() { PauseAt(NowMs()); }
+    void Resume() { ResumeAt(NowMs()); }
+    // Milliseconds of recorded time now (may be called from any thread).
+    std::int64_t RecordedMs() const;
+    std::uint32_t NowMs() const;
+
+    // Streaming thread: grabs the capture rectangle, draws pointer and halo, and writes the
+    // frame into `buffer` (at most `size` bytes of whole padded rows). False when the screen
+    // could not be read; the buffer is then left as it was.
+    bool FillBuffer(std::uint8_t* buffer, qsizetype size);
+
+    // Draws the pointer with its hot spot on the pointer's place and the halo, the halo's
+    // corner at the pointer less half the cursor size. `origin` is the picture's top-left corner
+    // in screen coordinates.
+    static void DrawPointer(QImage& picture, const QPoint& origin,
+                            const IScreenGrabber::Pointer& pointer, int cursorSize);
+    static constexpr int kHaloSize = 36;
+
+private:
+    IScreenGrabber& m_grabber;
+    Clock m_clockMs;
+    QRect m_captureRect;
+    QSize m_frameSize;
+    std::atomic<bool> m_recordPointer{true};
+    std::atomic<std::uint32_t> m_baseTimeMs{0};
+    std::atomic<std::uint32_t> m_pauseStartMs{0};
+};

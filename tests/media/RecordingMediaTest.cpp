@@ -1,0 +1,224 @@
+// Recordings through the real pipeline: our screen source over a scripted screen, a test tone
+// as the microphone, the real encoders and writer; the files are read back with ffprobe.
+#include "CRecordingPipeline.h"
+#include "CRecordingProfiles.h"
+#include "CScreen.h"
+#include "CSoundDevices.h"
+#include "fake/CFakeScreenGrabber.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Probe {
+    QJsonObject video, audio, format;
+    int frames = 0;
+};
+
+// ffprobe's view of a file, with the video frames counted by decoding them.
+Probe ProbeFile(const QString& path) {
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-count_frames", "-show_streams", "-show_format",
+                              "-of", "json", path});
+    ffprobe.waitForFinished(60000);
+    const QJsonObject root = QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
+    Probe probe;
+    for (const QJsonValue& s : root["streams"].toArray()) {
+        const QJsonObject stream = s.toObject();
+        if (stream["codec_type"] == "video") {
+            probe.video = stream;
+            probe.frames = stream["nb_read_frames"].toString().toInt();
+        } else if (stream["codec_type"] == "audio") {
+            probe.audio = stream;
+        }
+    }
+    probe.format = root["format"].toObject();
+    return probe;
+}
+
+double Seconds(const QJsonObject& o, const char* key) {
+    return o[key].toString().toDouble();
+}
+
+// The end of the last packet of a stream ("v" or "a"): ASF states one duration for the whole
+// file, so a stream's own length shows only in its packets.
+double StreamEndSeconds(const QString& path, const char* stream) {
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", stream, "-show_entries",
+                              "packet=pts_time,duration_time", "-of", "csv=p=0", path});
+    ffprobe.waitForFinished(60000);
+    double end = 0;
+    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.split(',');
+        if (fields.size() >= 2)
+            end = std::max(end, fields[0].toDouble() + fields[1].toDouble());
+    }
+    return end;
+}
+
+class RecordingMediaTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(CSoundDevices::InitMedia()); }
+
+    // Records `seconds` of the scripted screen, with a 440 Hz tone when `withSound`.
+    std::optional<RecordingProfile> Profile(int preset, bool withSound) {
+        const QString profilePath = dir.path() + "/wmv.prx";
+        if (!CRecordingProfiles::WriteProfileFile(profilePath, preset, screen.FrameSize()))
+            return std::nullopt;
+        return CRecordingProfiles::LoadRecordingProfile(profilePath, withSound);
+    }
+    static GstElement* Tone() {
+        return gst_parse_bin_from_description("audiotestsrc is-live=true freq=440 volume=0.5", TRUE,
+                                              nullptr);
+    }
+    static void Wait(int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms)
+            QThread::msleep(20);
+    }
+
+    QTemporaryDir dir;
+    CFakeScreenGrabber grabber{QSize(640, 480)};
+    CScreen screen{grabber};
+};
+
+} // namespace
+
+TEST_F(RecordingMediaTest, EachPresetWritesItsPictureAndSoundFormat) {
+    struct Case {
+        int preset;
+        const char* frameRate;
+        const char* sampleRate;
+    } cases[] = {{0, "25/1", "22050"}, {1, "10/1", "44100"}, {2, "10/1", "22050"}};
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 16, 8, 320, 240);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.preset);
+        const auto profile = Profile(c.preset, true);
+        ASSERT_TRUE(profile);
+        const QString path = dir.path() + QStringLiteral("/preset%1.wmv").arg(c.preset);
+        CRecordingPipeline pipeline(screen);
+        QString why;
+        ASSERT_TRUE(pipeline.Start(path, *profile, Tone, &why)) << why.toStdString();
+        Wait(2000);
+        ASSERT_TRUE(pipeline.Stop(&why)) << why.toStdString();
+
+        const Probe probe = ProbeFile(path);
+        EXPECT_EQ(probe.format["format_name"].toString(), "asf");
+        EXPECT_EQ(probe.video["codec_name"].toString(), "wmv2");
+        EXPECT_EQ(probe.video["width"].toInt(), 320);
+        EXPECT_EQ(probe.video["height"].toInt(), 240);
+        EXPECT_EQ(probe.video["r_frame_rate"].toString(), c.frameRate);
+        EXPECT_EQ(probe.audio["codec_name"].toString(), "wmav2");
+        EXPECT_EQ(probe.audio["sample_rate"].toString(), c.sampleRate);
+        EXPECT_EQ(probe.audio["channels"].toInt(), 2);
+        EXPECT_NEAR(Seconds(probe.format, "duration"), 2.0, 0.5);
+        // The time line holds a frame for every frame interval.
+        const double rate = c.preset == 0 ? 25 : 10;
+        EXPECT_NEAR(probe.frames, 2.0 * rate, rate * 0.5);
+    }
+}
+
+TEST_F(RecordingMediaTest, WithoutSoundDeviceThePictureIsAlone) {
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 0, 0);
+    const auto profile = Profile(1, false);
+    ASSERT_TRUE(profile);
+    const QString path = dir.path() + "/silent.wmv";
+    CRecordingPipeline pipeline(screen);
+    // A sound source offered anyway is not used when the profile has no sound stream.
+    ASSERT_TRUE(pipeline.Start(path, *profile, Tone));
+    Wait(1500);
+    ASSERT_TRUE(pipeline.Stop());
+    const Probe probe = ProbeFile(path);
+    EXPECT_EQ(probe.video["codec_name"].toString(), "wmv2");
+    EXPECT_EQ(probe.video["width"].toInt(), 640);
+    EXPECT_EQ(probe.video["height"].toInt(), 480);
+    EXPECT_TRUE(probe.audio.isEmpty());
+}
+
+TEST_F(RecordingMediaTest, APauseLeavesNoGapInPictureOrSound) {
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+    const auto profile = Profile(0, true);
+    ASSERT_TRUE(profile);
+    const QString path = dir.path() + "/paused.wmv";
+    CRecordingPipeline pipeline(screen);
+    ASSERT_TRUE(pipeline.Start(path, *profile, Tone));
+    Wait(1000);
+    pipeline.Pause();
+    Wait(3000);
+    pipeline.Resume();
+    Wait(1000);
+    ASSERT_TRUE(pipeline.Stop());
+    const Probe probe = ProbeFile(path);
+    // Two seconds were recorded; the three paused ones are in neither stream.
+    EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.0, 0.6);
+    EXPECT_NEAR(StreamEndSeconds(path, "a"), 2.0, 0.6);
+    EXPECT_NEAR(probe.frames, 50, 15);
+}
+
+TEST_F(RecordingMediaTest, AMicrophoneThatFailsLeavesThePictureRecording) {
+    // The failure is seen while recording (the program polls), or only when the user stops.
+    for (bool pollFirst : {true, false}) {
+        SCOPED_TRACE(pollFirst);
+        screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+        const auto profile = Profile(2, true);
+        ASSERT_TRUE(profile);
+        const QString path = dir.path() + QStringLiteral("/lost%1.wmv").arg(pollFirst);
+        static GstElement* source = nullptr;
+        CRecordingPipeline pipeline(screen);
+        ASSERT_TRUE(pipeline.Start(path, *profile, [] { return source = Tone(); }));
+        Wait(1000);
+        // What a sound server that goes away does: an error, and no more sound or events.
+        GError* error =
+            g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ, "Disconnected");
+        gst_element_post_message(source, gst_message_new_error(GST_OBJECT(source), error, "test"));
+        g_error_free(error);
+        gst_element_set_locked_state(source, TRUE);
+        gst_element_set_state(source, GST_STATE_NULL);
+        if (pollFirst) {
+            QString said;
+            for (int i = 0; i < 100 && said.isEmpty(); ++i) {
+                said = pipeline.PollMessages();
+                QThread::msleep(10);
+            }
+            EXPECT_TRUE(said.contains("picture only")) << said.toStdString();
+            EXPECT_TRUE(pipeline.IsRunning());
+        }
+        Wait(1500);
+        QElapsedTimer stopping;
+        stopping.start();
+        ASSERT_TRUE(pipeline.Stop());
+        EXPECT_LT(stopping.elapsed(), 5000);
+        const Probe probe = ProbeFile(path);
+        EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.5, 0.6);
+        EXPECT_NEAR(StreamEndSeconds(path, "a"), 1.0, 0.6);
+        EXPECT_NEAR(probe.frames, 25, 8); // Low: 10 frames a second
+    }
+}
+
+TEST_F(RecordingMediaTest, AFileThatCannotBeCreatedFailsTheStart) {
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 0, 0);
+    const auto profile = Profile(0, true);
+    ASSERT_TRUE(profile);
+    QFile plain(dir.path() + "/plain");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    CRecordingPipeline pipeline(screen);
+    QString why;
+    EXPECT_FALSE(pipeline.Start(plain.fileName() + "/movie.wmv", *profile, Tone, &why));
+    EXPECT_FALSE(pipeline.IsRunning());
+    EXPECT_FALSE(why.isEmpty());
+    // The same pipeline object records at the next try.
+    EXPECT_TRUE(pipeline.Start(dir.path() + "/movie.wmv", *profile, Tone));
+    Wait(500);
+    EXPECT_TRUE(pipeline.Stop());
+    EXPECT_EQ(ProbeFile(dir.path() + "/movie.wmv").video["codec_name"].toString(), "wmv2");
+}
