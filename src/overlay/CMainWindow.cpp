@@ -53,6 +53,9 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     textWindow->onTextChanged = [this](const QString& typed) { text = typed; };
     textWindow->onCommit = [this] { CommitText(); };
     textWindow->onCancel = [this] { CancelText(); };
+    webcamWindow = std::make_unique<CWebcamWindow>(dialogs);
+    webcamWindow->onShown = [this] { KeepStacking(); };
+    webcamWindow->onSizeChanged = [this](CommandId id) { toolbar->CheckMenuItem("webcam", id); };
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
@@ -128,6 +131,18 @@ void CMainWindow::OnCreate() {
     if (!m_compositing)
         OnCompositingChanged(false);
     toolbar->show();
+    webcamWindow->Create();
+    toolbar->CheckMenuItem("webcam", webcamWindow->SizeCommand());
+}
+
+void CMainWindow::OnCmdWebcam() {
+    webcamWindow->ToggleWebcam();
+}
+
+void CMainWindow::OnCmdWebcamSize(CommandId id) {
+    webcamWindow->OnCmdSize(id);
+    if (!webcamWindow->IsShown())
+        webcamWindow->ToggleWebcam();
 }
 
 bool CMainWindow::IsOwnerWindow(const QWindow* window) const {
@@ -916,6 +931,8 @@ void CMainWindow::KeepStacking() {
         }
     }
     std::vector<WId> order{winId()};
+    if (webcamWindow && webcamWindow->isVisible())
+        order.push_back(webcamWindow->winId());
     if (m_toolbarWindow && m_toolbarWindow->isVisible())
         order.push_back(m_toolbarWindow->winId());
     m_displayServer.KeepOnTop(order);
@@ -971,6 +988,7 @@ void CMainWindow::OnDestroy() {
     if (m_toolbarWindow)
         m_toolbarWindow->hide();
     textWindow->hide();
+    webcamWindow->Destroy();
     hide();
     if (m_quit)
         m_quit();

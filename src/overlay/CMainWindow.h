@@ -6,6 +6,7 @@
 #include "CMenuResource.h"
 #include "CRavlinToolbar.h"
 #include "CTextWindow.h"
+#include "CWebcamWindow.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
 #include "IToolbarOwner.h"
@@ -74,6 +75,10 @@ public:
     void OnCmdPause();
     void OnCmdQuality(CommandId id) { qualityPreset = id - ID_QUALITY_HIGH; }
     void ToggleToolbar();
+    // The webcam window: the Webcam command toggles it; a size choice also shows it.
+    void OnCmdWebcam();
+    void OnCmdWebcamSize(CommandId id);
+    CWebcamWindow* WebcamWindow() { return webcamWindow.get(); }
 
     // Pages and scenes.
     void OnCmdNewPage();
@@ -178,6 +183,7 @@ public:
     QRect dirtyRect;
     std::unique_ptr<CRavlinToolbar> toolbar;
     std::unique_ptr<CTextWindow> textWindow;
+    std::unique_ptr<CWebcamWindow> webcamWindow;
     std::vector<std::unique_ptr<_PageContext>> pages;
     size_t currentPage = 0;
     int recording = 0;
