@@ -24,6 +24,9 @@ PACKAGES=(
   # tests: virtual display, compositor, window manager, input, clipboard, pixels, sound, media
   xvfb xauth x11-utils x11-xserver-utils xcompmgr picom openbox xdotool xclip
   imagemagick pulseaudio pulseaudio-utils ffmpeg procps psmisc
+  # Help: the desktop's PDF handler lookup; the guide's tests read the PDF back
+  xdg-utils
+  poppler-utils
 )
 
 missing=()

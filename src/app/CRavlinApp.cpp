@@ -1,5 +1,6 @@
 #include "CRavlinApp.h"
 
+#include "CHelpCommands.h"
 #include "CHotKeySettings.h"
 #include "CMainWindow.h"
 #include "CQtDialogs.h"
@@ -31,6 +32,7 @@ CRavlinApp::~CRavlinApp() {
     // with it), then the services it used.
     m_signals.reset();
     m_mainWindow.reset();
+    m_help.reset();
     m_globalKeys.reset();
     m_displayServer.reset();
     m_dialogs.reset();
@@ -49,6 +51,8 @@ bool CRavlinApp::InitInstance() {
     m_globalKeys = std::make_unique<CX11GlobalKeys>();
     m_mainWindow = std::make_unique<CMainWindow>(*m_displayServer, *m_dialogs, *m_globalKeys);
     BuildCommandTable(*m_mainWindow);
+    m_help = std::make_unique<CHelpCommands>(*m_dialogs);
+    m_help->Register(m_mainWindow->Commands());
     m_mainWindow->SetQuitHandler([] { QCoreApplication::exit(0); });
     m_instance->SetActivateHandler([this] { m_mainWindow->OnActivateInstance(); });
     m_instance->SetCommandHandler([this](quint16 id) { m_mainWindow->OnCommand(id); });
