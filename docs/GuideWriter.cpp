@@ -1,6 +1,7 @@
 // Lays the user guide out from its HTML source and writes it as a PDF document.
 //   ravlin_guide_writer guide.html Ravlin_Help_Win.pdf
 // Pictures named in the source are read relative to the source's folder.
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -8,7 +9,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QAbstractTextDocumentLayout>
 #include <QTextDocument>
 #include <QUrl>
 #include <cstdio>
