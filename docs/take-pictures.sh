@@ -49,13 +49,7 @@ export RAVLIN_WEBCAM_MICROPHONE="audiotestsrc is-live=true wave=sine freq=220 vo
 sleep 4
 
 send() {
-  python3 - "$XDG_RUNTIME_DIR/Ravlin/{3A892F37-887B-4ec0-9310-88C357E628E6}" "$1" <<'PY'
-import socket, sys
-s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-s.connect(sys.argv[1])
-s.sendall(b"Norvane_Ravlin_Command %s\n" % sys.argv[2].encode())
-s.close()
-PY
+  "$program" --command "$1"
   sleep 0.6
 }
 drag() { # x1 y1 x2 y2
@@ -68,12 +62,12 @@ drag() { # x1 y1 x2 y2
   sleep 0.3
 }
 
-send 32792                      # marker
+send marker
 drag 130 345 660 345
-send 32791                      # pen
+send pen
 drag 120 240 600 250
 drag 600 250 590 262
-send 32810                      # webcam window
+send webcam
 sleep 8                         # a fresh HOME makes GStreamer build its plugin cache first
 import -window root "$work/screen.png"
 

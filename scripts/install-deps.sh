@@ -24,6 +24,12 @@ PACKAGES=(
   # tests: virtual display, compositor, window manager, input, clipboard, pixels, sound, media
   xvfb xauth x11-utils x11-xserver-utils xcompmgr picom openbox xdotool xclip
   imagemagick pulseaudio pulseaudio-utils ffmpeg procps psmisc
+  # tests: keyboard layouts (setxkbmap), several monitors (Xorg's dummy driver), a Wayland
+  # desktop (weston's headless back end with XWayland), immutable folders (chattr)
+  x11-xkb-utils
+  xserver-xorg-core xserver-xorg-video-dummy
+  weston xwayland
+  e2fsprogs
   # Help: the desktop's PDF handler lookup; the guide's tests read the PDF back
   xdg-utils
   poppler-utils

@@ -3,7 +3,9 @@
 #include "CHelpCommands.h"
 #include "CHotKeySettings.h"
 #include "CMainWindow.h"
+#include "CNamedCommand.h"
 #include "CQtDialogs.h"
+#include "CSettingsSaveFailure.h"
 #include "CSignalWatcher.h"
 #include "CSingleInstance.h"
 #include "CommandTable.h"
@@ -12,6 +14,7 @@
 
 #include <QSettings>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -43,8 +46,18 @@ CRavlinApp::~CRavlinApp() {
 bool CRavlinApp::InitInstance() {
     // Before any file is touched: a second start must not empty the running copy's log.
     m_instance = std::make_unique<CSingleInstance>();
-    if (m_instance->AnotherInstanceRuns())
+    const QByteArray request = m_startCommand.isEmpty()
+                                   ? QByteArray(CSingleInstance::kActivateMessage)
+                                   : CSingleInstance::CommandRequest(m_startCommand);
+    if (m_instance->AnotherInstanceRuns(request)) {
+        if (!m_instance->RequestDelivered()) {
+            // A copy holds the lock but does not answer (hung, or still starting): the request
+            // is lost, and the user must know rather than see nothing happen.
+            fputs("ravlin: the running Ravlin did not answer\n", stderr);
+            m_secondStartExitCode = 1;
+        }
         return false;
+    }
 
     m_displayServer = std::make_unique<CX11DisplayServer>();
     m_dialogs = std::make_unique<CQtDialogs>();
@@ -55,7 +68,8 @@ bool CRavlinApp::InitInstance() {
     m_help->Register(m_mainWindow->Commands());
     m_mainWindow->SetQuitHandler([] { QCoreApplication::exit(0); });
     m_instance->SetActivateHandler([this] { m_mainWindow->OnActivateInstance(); });
-    m_instance->SetCommandHandler([this](quint16 id) { m_mainWindow->OnCommand(id); });
+    m_instance->SetCommandHandler(
+        [this](const QString& name) { CNamedCommand::Run(*m_mainWindow, name); });
 
     m_mainWindow->CreateOverlay();
     // The stored shortcuts replace the defaults, then they are registered.
@@ -71,6 +85,18 @@ bool CRavlinApp::InitInstance() {
 
     m_mainWindow->DoUpdateHotKeys();
     m_mainWindow->show();
+    // The settings could not be written when the last run ended: say so now, once.
+    if (const std::optional<QString> failure = CSettingsSaveFailure().Take())
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = *failure] { m_dialogs->ShowWarning(m_mainWindow.get(), text, "Ravlin"); },
+            Qt::QueuedConnection);
+    // `ravlin --command NAME` with no copy running: this one starts, then runs the command from
+    // its event loop, once the windows are up.
+    if (!m_startCommand.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, name = m_startCommand] { CNamedCommand::Run(*m_mainWindow, name); },
+            Qt::QueuedConnection);
     return true;
 }
 
@@ -90,7 +116,8 @@ void CRavlinApp::SaveHotKeys() {
     if (!m_mainWindow)
         return;
     QSettings settings("Norvane", "Ravlin");
-    CHotKeySettings::Save(m_mainWindow->hotKeys, settings);
+    if (!CHotKeySettings::Save(m_mainWindow->hotKeys, settings))
+        CSettingsSaveFailure().Remember(settings.fileName());
 }
 
 void CRavlinApp::OnProcessExit() {

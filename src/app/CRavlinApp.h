@@ -16,8 +16,14 @@ public:
     CRavlinApp(int& argc, char** argv);
     ~CRavlinApp() override;
 
-    // False when another copy runs (it was asked to come forward) — end at once, no window.
+    // A command to run once started (`ravlin --command NAME`): in the running copy when there is
+    // one, else in this one once it is up. Set before InitInstance.
+    void SetStartCommand(const QString& name) { m_startCommand = name; }
+    // False when another copy runs (it was asked to come forward, or to run the start command) —
+    // end at once, no window, with SecondStartExitCode().
     bool InitInstance();
+    // 0 when the running copy took the request, 1 when it did not answer.
+    int SecondStartExitCode() const { return m_secondStartExitCode; }
     // Runs after the event loop has ended; returns the exit code.
     int ExitInstance(int loopResult);
 
@@ -36,4 +42,6 @@ private:
     std::unique_ptr<CHelpCommands> m_help;
     std::unique_ptr<CSignalWatcher> m_signals;
     bool m_running = false;
+    QString m_startCommand;
+    int m_secondStartExitCode = 0;
 };

@@ -1,6 +1,7 @@
 #include "CSingleInstance.h"
 
 #include "CUserFolders.h"
+#include "CommandNames.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -21,7 +22,7 @@ CSingleInstance::~CSingleInstance() {
         m_server->close();
 }
 
-bool CSingleInstance::AnotherInstanceRuns() {
+bool CSingleInstance::AnotherInstanceRuns(const QByteArray& request) {
     if (m_folder.isEmpty())
         return false;
     m_lock = std::make_unique<QLockFile>(m_folder + "/" + kName + ".lock");
@@ -38,7 +39,7 @@ bool CSingleInstance::AnotherInstanceRuns() {
         return false;
     }
     m_lock.reset();
-    Send(m_socketPath, kActivateMessage);
+    m_delivered = Send(m_socketPath, request);
     return true;
 }
 
@@ -60,17 +61,21 @@ void CSingleInstance::Listen() {
     });
 }
 
+QByteArray CSingleInstance::CommandRequest(const QString& name) {
+    return QByteArray(kCommandMessage) + ' ' + name.toUtf8();
+}
+
 std::optional<CSingleInstance::CRequest> CSingleInstance::ParseRequest(const QByteArray& line) {
     if (line == kActivateMessage)
-        return CRequest{true, 0};
+        return CRequest{true, {}};
     const QList<QByteArray> words = line.split(' ');
     if (words.size() != 2 || words[0] != kCommandMessage)
         return std::nullopt;
-    bool ok = false;
-    const uint id = words[1].toUInt(&ok);
-    if (!ok || id == 0 || id > 0xFFFF)
+    // Only the published names: the socket is no back door to identifiers without a name.
+    const QString name = QString::fromUtf8(words[1]);
+    if (!CommandNames::Find(name))
         return std::nullopt;
-    return CRequest{false, static_cast<quint16>(id)};
+    return CRequest{false, name};
 }
 
 void CSingleInstance::OnLine(const QByteArray& line) {

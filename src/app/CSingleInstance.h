@@ -1,8 +1,9 @@
 #pragma once
 // One running copy per user. The first start holds a lock and listens on a local socket in the
-// user's runtime folder; a later start finds the lock taken, sends the activation request over
-// the socket and ends. A lock or socket left behind by a killed instance does not count: the
-// lock knows its owner died, and the stale socket is replaced.
+// user's runtime folder (private to the user); a later start finds the lock taken, sends its
+// request over the socket (the activation, or a named command from `ravlin --command`) and ends. A
+// lock or socket left behind by a killed instance does not count: the lock knows its owner died,
+// and the stale socket is replaced.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -23,21 +24,27 @@ public:
     explicit CSingleInstance(const QString& folder = {});
     ~CSingleInstance() override;
 
-    // True when another instance runs; it has then been sent the activation request. Touches
-    // no file but the lock and the socket. Without a usable folder this start counts as first.
-    bool AnotherInstanceRuns();
+    // True when another instance runs; it has then been sent `request` (see RequestDelivered).
+    // Touches no file but the lock and the socket. Without a usable folder this start counts as
+    // first.
+    bool AnotherInstanceRuns(const QByteArray& request = kActivateMessage);
+    // After AnotherInstanceRuns returned true: whether the running copy took the request.
+    bool RequestDelivered() const { return m_delivered; }
 
-    // Requests from later starts (and the command requests the test tools send).
+    // The request line that asks the running copy to run a named command.
+    static QByteArray CommandRequest(const QString& name);
+
+    // Requests from later starts.
     void SetActivateHandler(std::function<void()> handler) { m_onActivate = std::move(handler); }
-    void SetCommandHandler(std::function<void(quint16)> handler) {
+    void SetCommandHandler(std::function<void(const QString&)> handler) {
         m_onCommand = std::move(handler);
     }
 
-    // A request line as another process sent it: the activation request, or a command with its
-    // identifier. Anything else is nothing.
+    // A request line as another process sent it: the activation request, or a command by its
+    // name in the command table. Anything else is nothing.
     struct CRequest {
         bool activate = false;
-        quint16 command = 0;
+        QString command;
     };
     static std::optional<CRequest> ParseRequest(const QByteArray& line);
 
@@ -54,5 +61,6 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
     std::function<void()> m_onActivate;
-    std::function<void(quint16)> m_onCommand;
+    std::function<void(const QString&)> m_onCommand;
+    bool m_delivered = false;
 };

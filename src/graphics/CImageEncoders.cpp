@@ -13,10 +13,6 @@ const QString kJpeg = QStringLiteral("image/jpeg");
 const QString kGif = QStringLiteral("image/gif");
 const QString kPng = QStringLiteral("image/png");
 
-// Screenshots are mostly text, thin ink lines and flat colour, where lower qualities ring
-// visibly around every edge; 90 keeps them clean at a fraction of a PNG's size.
-constexpr int kJpegQuality = 90;
-
 bool Fail(QString* errorText, const QString& reason) {
     if (errorText != nullptr)
         *errorText = reason;
@@ -34,9 +30,8 @@ bool WriteWithQt(const QImage& image, const QString& mimeType, QIODevice* device
         format = mimeType == kBmp ? "bmp" : "jpeg";
         picture = CBitmap::FlattenOnBlack(image);
     }
+    // No encoder parameters: JPEG comes out at the encoder's own default quality.
     QImageWriter writer(device, format);
-    if (format == "jpeg")
-        writer.setQuality(kJpegQuality);
     if (writer.write(picture))
         return true;
     *reason = writer.errorString();

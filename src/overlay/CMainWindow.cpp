@@ -2,12 +2,13 @@
 
 #include "CBitmap.h"
 #include "CGraphics.h"
-#include "CImageEncoders.h"
 #include "CInkStrokes.h"
 #include "COverlayKeys.h"
 #include "CPages.h"
 #include "CPen.h"
 #include "CScreenshot.h"
+#include "CScreenshotSaver.h"
+#include "CTextTool.h"
 #include "CToolCursors.h"
 #include "IDialogs.h"
 #include "IDisplayServer.h"
@@ -18,10 +19,7 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDialog>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -29,6 +27,7 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QWindow>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -53,7 +52,12 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     textWindow->onTextChanged = [this](const QString& typed) { text = typed; };
     textWindow->onCommit = [this] { CommitText(); };
     textWindow->onCancel = [this] { CancelText(); };
+    m_textTool = std::make_unique<CTextTool>(*textWindow, displayServer);
+    m_screenshotSaver = std::make_unique<CScreenshotSaver>(dialogs);
+    AddStackedWindow(toolbar.get(), EStackTier::Toolbar);
+    AddStackedWindow(textWindow.get(), EStackTier::TextBubble);
     webcamWindow = std::make_unique<CWebcamWindow>(dialogs);
+    AddStackedWindow(webcamWindow.get(), EStackTier::Webcam);
     webcamWindow->onShown = [this] { KeepStacking(); };
     webcamWindow->onSizeChanged = [this](CommandId id) { toolbar->CheckMenuItem("webcam", id); };
     display = std::make_unique<_DisplayContext>();
@@ -179,7 +183,23 @@ bool CMainWindow::IsOwnWindow(const QWindow* window) const {
     return false;
 }
 
-void CMainWindow::PresentSurface(const QRect& changed) {
+void CMainWindow::PresentSurface() {
+    PrepareSurfaceForPresent();
+    UpdateFallbackShape();
+    update();
+}
+
+void CMainWindow::PresentChanged(const QRect& box) {
+    // A drawing tick: only the box it touched goes to the screen, and a box wholly off the
+    // overlay (a drag that went on to another monitor) costs nothing at all.
+    const QRect visible = box.intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
+    if (visible.isEmpty())
+        return;
+    PrepareSurfaceForPresent();
+    update(visible);
+}
+
+void CMainWindow::PrepareSurfaceForPresent() {
     if (clipRegion.width() > 0 && clipRegion.height() > 0) {
         CGraphics graphics(&m_surface);
         CPen pen(0xFF000000u, 1.0f);
@@ -190,17 +210,10 @@ void CMainWindow::PresentSurface(const QRect& changed) {
     // Presenting also puts the window over the overlay rectangle.
     if (geometry() != display->OverlayRect())
         setGeometry(display->OverlayRect());
-    if (changed.isNull()) {
-        UpdateFallbackShape();
-        update();
-    } else {
-        // A drawing tick: only the box it touched goes to the screen.
-        update(changed);
-    }
 }
 
 void CMainWindow::DoRedraw() {
-    m_textPreviewBox = QRect();
+    m_textTool->ForgetPreview();
     if (_PageContext* page = CurrentPage()) {
         CGraphics graphics(&m_surface);
         graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
@@ -243,6 +256,15 @@ void CMainWindow::SelectDisplay(int index) {
     m_surface = CurrentPage() ? CurrentPage()->bitmap.copy() : QImage();
     m_surface.setDevicePixelRatio(ratio);
     MakeSurfaces();
+    // The new texture is blank: the marker would copy transparent paint over the ink, the
+    // eraser leave nothing instead of the background.
+    RefreshToolTexture();
+    // Drawing without a compositor shows the desktop frozen under the ink: it must be the
+    // desktop of the display the overlay now covers.
+    if (!m_compositing && !m_pointerMode) {
+        TakeDesktopGrab();
+        UpdateFallbackShape();
+    }
 
     if (clipRegion.width() > 0 && clipRegion.height() > 0 && !oldRect.isEmpty()) {
         const int ow = oldRect.width(), oh = oldRect.height();
@@ -250,18 +272,7 @@ void CMainWindow::SelectDisplay(int index) {
         clipRegion = QRect(nw * clipRegion.x() / ow, nh * clipRegion.y() / oh,
                            nw * clipRegion.width() / ow, nh * clipRegion.height() / oh);
     }
-    if (!oldRect.isEmpty() && textWindow->isVisible()) {
-        const QPoint at = textWindow->pos();
-        textWindow->move(
-            newRect.left() + (at.x() - oldRect.left()) * newRect.width() / oldRect.width(),
-            newRect.top() + (at.y() - oldRect.top()) * newRect.height() / oldRect.height());
-    }
-    if (!oldRect.isEmpty()) {
-        textAnchorX =
-            textAnchorX * static_cast<float>(newRect.width()) / static_cast<float>(oldRect.width());
-        textAnchorY = textAnchorY * static_cast<float>(newRect.height()) /
-                      static_cast<float>(oldRect.height());
-    }
+    m_textTool->FollowDisplay(oldRect, newRect, textAnchorX, textAnchorY);
     DoRedraw();
 }
 
@@ -269,6 +280,11 @@ void CMainWindow::CenterToolbar() {
     if (!m_toolbarWindow)
         return;
     const QRect area = display->OverlayRect();
+    if (m_toolbarWindow == toolbar.get()) {
+        // Our toolbar comes up whole on the new display, even when it was a tab or sliding.
+        toolbar->CenterIn(area);
+        return;
+    }
     const int w = m_toolbarWindow->width();
     const int h = m_toolbarWindow->height();
     // Measured from the display's own top edge, so the toolbar lands on the chosen display
@@ -284,20 +300,23 @@ void CMainWindow::EnterPointerMode() {
     update();
 }
 
-void CMainWindow::LeavePointerMode() {
-    if (!m_compositing) {
-        // Take the desktop as it is without our ink on it, then show it frozen under the ink.
-        const QRect rect(QPoint(0, 0), m_surface.size());
-        if (isVisible()) {
-            m_displayServer.SetBoundingShape(winId(), QRegion());
-            m_displayServer.SyncWithScreen();
-        }
-        const QRect area = display->OverlayRect();
-        const qreal ratio = DevicePixelRatio();
-        m_desktopGrab = m_displayServer.GrabScreen(
-            QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(), rect.height()));
-        m_desktopGrab.setDevicePixelRatio(ratio);
+void CMainWindow::TakeDesktopGrab() {
+    // Take the desktop as it is without our ink on it, to show it frozen under the ink.
+    const QRect rect(QPoint(0, 0), m_surface.size());
+    if (isVisible()) {
+        m_displayServer.SetBoundingShape(winId(), QRegion());
+        m_displayServer.SyncWithScreen();
     }
+    const QRect area = display->OverlayRect();
+    const qreal ratio = DevicePixelRatio();
+    m_desktopGrab = m_displayServer.GrabScreen(
+        QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(), rect.height()));
+    m_desktopGrab.setDevicePixelRatio(ratio);
+}
+
+void CMainWindow::LeavePointerMode() {
+    if (!m_compositing)
+        TakeDesktopGrab();
     m_pointerMode = false;
     ApplyInputTransparency();
     UpdateFallbackShape();
@@ -399,66 +418,21 @@ void CMainWindow::EndStroke(const QPoint& point) {
 }
 
 void CMainWindow::PlaceTextWindow(const QPoint& point, bool show) {
-    // The bubble's pointer touches the text line from below in the upper half of the overlay,
-    // from above in the lower half.
-    const QRect area = display->OverlayRect();
-    CGraphics measure(&m_surface);
-    const float lineHeight = static_cast<float>(
-        measure
-            .MeasureString("hg", CFont("Arial", static_cast<float>(textSize), false),
-                           QRectF(0, 0, 0, 0), CStringFormat())
-            .height());
-    int y = 0;
-    if (point.y() < area.height() / 2) {
-        textWindow->SetArrowDirection(0);
-        y = static_cast<int>(static_cast<float>(area.top() + point.y()) + lineHeight * 0.5f);
-    } else {
-        textWindow->SetArrowDirection(1);
-        y = static_cast<int>(static_cast<float>(area.top() + point.y() - textWindow->height()) -
-                             lineHeight * 0.5f);
-    }
-    textWindow->move(area.left() + point.x(), y);
-    if (show) {
-        textWindow->show();
-        textWindow->raise();
-        textWindow->activateWindow();
-        m_displayServer.GiveKeyboardFocus(textWindow->winId());
-        textWindow->Edit()->setFocus();
-    }
+    m_textTool->PlaceWindow(m_surface, display->OverlayRect(), point, textSize, show);
+}
+
+CTextLook CMainWindow::TextLook() const {
+    return {text, QPointF(textAnchorX, textAnchorY), textSize, textColour};
 }
 
 QRect CMainWindow::DrawTextAnnotation(QImage& target, bool preview) {
-    const CFont font("Arial", static_cast<float>(textSize), false);
-    CStringFormat format;
-    format.SetAlignment(EStringAlignment::Near);
-    format.SetLineAlignment(EStringAlignment::Center);
-    const QRectF layout(textAnchorX, textAnchorY, 0, 0);
-    CGraphics graphics(&target);
-    graphics.SetCompositingMode(ECompositingMode::SourceOver);
-    graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
-    graphics.DrawString(text, font, layout, format, CBrush::Solid(textColour));
-    const QRectF box =
-        graphics.MeasureString(text.isEmpty() ? QStringLiteral("h") : text, font, layout, format);
-    if (preview) {
-        CPen frame(0xFF000000u, 1.0f);
-        frame.SetDashStyle(EDashStyle::Dot);
-        graphics.SetSmoothingMode(ESmoothingMode::None);
-        graphics.DrawRectangle(frame, box.toRect());
-    }
-    return box.toAlignedRect().adjusted(-2, -2, 3, 3);
+    return CTextTool::Draw(target, TextLook(), preview);
 }
 
 void CMainWindow::DrawTextPreview() {
-    _PageContext* page = CurrentPage();
-    if (!page)
-        return;
-    // Only the old and the new preview boxes change: restore the one from the model, draw the
-    // other, present both.
-    const QRect old = m_textPreviewBox;
-    if (!old.isNull())
-        CInkStrokes::Compose(m_surface, page->bitmap, backgroundColour, old);
-    m_textPreviewBox = DrawTextAnnotation(m_surface, true).intersected(rect());
-    PresentSurface(old.united(m_textPreviewBox));
+    if (_PageContext* page = CurrentPage())
+        PresentChanged(
+            m_textTool->DrawPreview(m_surface, page->bitmap, backgroundColour, TextLook(), rect()));
 }
 
 void CMainWindow::CommitText() {
@@ -470,7 +444,6 @@ void CMainWindow::CommitText() {
 void CMainWindow::CancelText() {
     text.clear();
     m_strokeTimer.stop();
-    m_textPreviewBox = QRect();
     DoRedraw();
     textWindow->ClearText();
     // The keyboard goes back to the overlay, not to nowhere.
@@ -527,14 +500,14 @@ void CMainWindow::DrawStrokeStep() {
     }
     if (n > 1)
         strokePoints.erase(strokePoints.begin(), strokePoints.end() - 1);
-    if (changed.isNull())
+    changed = changed.intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
+    if (changed.isEmpty())
         return;
-    changed = changed.intersected(rect());
     // The ink went to the page; the surface takes the changed box from it, so it shows exactly
     // what a rebuild would.
     if (tool <= 2)
         CInkStrokes::Compose(m_surface, page->bitmap, backgroundColour, changed);
-    PresentSurface(changed);
+    PresentChanged(changed);
 }
 
 void CMainWindow::RefreshToolTexture(const std::optional<QRect>& rect) {
@@ -544,10 +517,14 @@ void CMainWindow::RefreshToolTexture(const std::optional<QRect>& rect) {
 }
 
 void CMainWindow::UpdateToolCursor() {
-    if (tool == 3 || tool == 4 || m_pointerMode)
+    if (m_pointerMode)
         return;
-    const ARGB colours[] = {penColour, markerColour, 0};
-    m_toolCursors[tool] = CToolCursors::Build(tool, colours[tool]);
+    if (tool >= 0 && tool <= 2) {
+        const ARGB colours[] = {penColour, markerColour, 0};
+        m_toolCursors[tool] = CToolCursors::Build(tool, colours[tool]);
+    }
+    // The region selection's cross and the text tool's arrow have nothing to build, but they
+    // still replace whatever the last tool showed.
     OnSetCursor();
 }
 
@@ -575,14 +552,14 @@ void CMainWindow::OnRButtonDown(const QPoint& point) {
 }
 
 void CMainWindow::keyPressEvent(QKeyEvent* event) {
-    if (OnKeyDown(event->key(), event->modifiers()))
+    if (OnKeyDown(event->key(), event->modifiers(), event->nativeScanCode()))
         QWidget::keyPressEvent(event);
     else
         event->accept();
 }
 
-bool CMainWindow::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
-    const COverlayKeyAction action = COverlayKeys::Lookup(key, modifiers);
+bool CMainWindow::OnKeyDown(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode) {
+    const COverlayKeyAction action = COverlayKeys::Lookup(key, modifiers, nativeScanCode);
     if (action.copyToClipboard)
         CopyRegionToClipboard();
     if (action.command)
@@ -752,8 +729,11 @@ void CMainWindow::ChooseBoard(ARGB colour) {
     desktopScene = 0;
     DoRedraw();
     RefreshToolTexture();
-    if (m_pointerMode)
+    if (m_pointerMode) {
         LeavePointerMode();
+        // From pointer mode at start no tool cursor was ever built.
+        UpdateToolCursor();
+    }
 }
 
 void CMainWindow::OnCmdWhiteboardScene() {
@@ -784,33 +764,9 @@ void CMainWindow::OnCmdWhiteboard() {
 void CMainWindow::OnCmdSave() {
     // The picture is taken first, so the dialog is never in it, and only once whatever just
     // changed on the overlay (a committed text, a closed bubble) is on the screen.
-    const QRect area = display->OverlayRect();
-    const QRect source = clipRegion.width() >= 1 && clipRegion.height() >= 1
-                             ? clipRegion.translated(area.topLeft())
-                             : area;
-    const QImage picture = GrabAfterChange(source, DevicePixelRatio());
-
-    QString path =
-        m_dialogs.GetSaveFileName(m_toolbarWindow ? m_toolbarWindow.data() : this, "Save As",
-                                  CScreenshot::Filters(), CScreenshot::kPngFilter);
-    if (path.isEmpty())
-        return;
-    path = CScreenshot::WithDefaultExtension(path);
-    if (QFileInfo::exists(path) &&
-        !m_dialogs.AskYesNo(
-            this, QFileInfo(path).fileName() + " already exists.\nDo you want to replace it?",
-            "Confirm Save As"))
-        return;
-    QString reason;
-    if (picture.isNull())
-        reason = "The screen could not be read.";
-    else if (CImageEncoders::Save(picture, path, CScreenshot::MimeForFileName(path), &reason))
-        return;
-    // Nothing half-written is left behind; the user must know the picture was not saved.
-    m_dialogs.ShowWarning(this,
-                          QString("The screenshot was not saved to %1.\n\n%2")
-                              .arg(QDir::toNativeSeparators(path), reason),
-                          "Ravlin");
+    const QImage picture = GrabAfterChange(
+        CScreenshot::SourceRect(clipRegion, display->OverlayRect()), DevicePixelRatio());
+    m_screenshotSaver->Save(picture, m_toolbarWindow ? m_toolbarWindow.data() : this, this);
 }
 
 void CMainWindow::OnCmdPause() {
@@ -820,7 +776,10 @@ void CMainWindow::OnCmdPause() {
 }
 
 void CMainWindow::BeginClipSelection() {
-    savedTool = tool;
+    // Pressed again before the drag: the tool to return to is still the one from before the
+    // first press, never the region selection itself.
+    if (tool != 3)
+        savedTool = tool;
     clipRegion = QRect(0, 0, 0, 0);
     tool = 3;
     LeavePointerMode();
@@ -921,6 +880,17 @@ void CMainWindow::OnActivate(QWindow* focusWindow) {
     toolbar->ActivateToolbar(false);
 }
 
+void CMainWindow::SetToolbarWindow(QWidget* window) {
+    m_toolbarWindow = window;
+    SetStackTier(window, EStackTier::Toolbar);
+}
+
+void CMainWindow::AddStackedWindow(QWidget* window, EStackTier tier) {
+    SetStackTier(window, tier);
+    if (window && window->isVisible())
+        KeepStacking();
+}
+
 void CMainWindow::KeepStacking() {
     if (m_exiting || !isVisible())
         return;
@@ -930,11 +900,20 @@ void CMainWindow::KeepStacking() {
             return;
         }
     }
+    // Every shown window of a tier, the lower tiers first; within a tier the order they were
+    // made in.
+    std::vector<std::pair<EStackTier, QWidget*>> stacked;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window == this || !window->isVisible())
+            continue;
+        if (const std::optional<EStackTier> tier = StackTierOf(window))
+            stacked.emplace_back(*tier, window);
+    }
+    std::stable_sort(stacked.begin(), stacked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<WId> order{winId()};
-    if (webcamWindow && webcamWindow->isVisible())
-        order.push_back(webcamWindow->winId());
-    if (m_toolbarWindow && m_toolbarWindow->isVisible())
-        order.push_back(m_toolbarWindow->winId());
+    for (const auto& [tier, window] : stacked)
+        order.push_back(window->winId());
     m_displayServer.KeepOnTop(order);
 }
 
@@ -946,6 +925,11 @@ bool CMainWindow::eventFilter(QObject* watched, QEvent* event) {
                 OnOwnDialogShown(dialog);
             else
                 OnOwnDialogHidden(dialog);
+        } else if (event->type() == QEvent::Show && watched->isWidgetType() &&
+                   StackTierOf(static_cast<QWidget*>(watched))) {
+            // A popup or a notice maps on top of us, but the restack its mapping causes would
+            // put the overlay over it again: order it now.
+            KeepStacking();
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -5,12 +5,14 @@
 #include "CCommandMap.h"
 #include "CMenuResource.h"
 #include "CRavlinToolbar.h"
+#include "CTextTool.h"
 #include "CTextWindow.h"
 #include "CWebcamWindow.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
 #include "IToolbarOwner.h"
 #include "IToolbarState.h"
+#include "StackTier.h"
 #include "_DisplayContext.h"
 #include "_PageContext.h"
 
@@ -23,6 +25,7 @@
 #include <memory>
 #include <vector>
 
+class CScreenshotSaver;
 class IDialogs;
 class IDisplayServer;
 class IGlobalKeys;
@@ -49,8 +52,11 @@ public:
     // A second start of the program asked this one to come forward.
     void OnActivateInstance();
 
-    // Shows the surface: the whole of it, or only the box a drawing tick changed.
-    void PresentSurface(const QRect& changed = QRect());
+    // Shows the whole surface (and, without a compositor, recomputes the window's shape).
+    void PresentSurface();
+    // Shows only the box a drawing tick changed, in overlay coordinates; an empty box, or one
+    // wholly off the overlay, shows nothing.
+    void PresentChanged(const QRect& box);
     void DoRedraw();
     void SelectDisplay(int index);
     void CenterToolbar();
@@ -130,13 +136,17 @@ public:
     void DoUpdateHotKeys() { hotKeys.DoUpdateHotKeys(); }
     void OnHotKey(int id);
     // The keys the overlay handles while it has the keyboard; false: the key goes no further.
-    bool OnKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // `nativeScanCode`: the X key code (0 when the event came from no keyboard).
+    bool OnKeyDown(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode = 0);
     // The clip region, or the whole primary screen without one, as it shows on the screen
     // (every window included) onto the clipboard.
     void CopyRegionToClipboard();
 
     // The toolbar's window for placement and stacking (tests put a plain window in its place).
-    void SetToolbarWindow(QWidget* toolbar) { m_toolbarWindow = toolbar; }
+    void SetToolbarWindow(QWidget* toolbar);
+    // Puts one of our top-level windows into a stacking tier (StackTier.h gives the order); from
+    // then on every restack keeps it there, above the overlay.
+    void AddStackedWindow(QWidget* window, EStackTier tier);
     CRavlinToolbar* Toolbar() { return toolbar.get(); }
     void OnCmdHorizontal();
     void OnCmdVertical();
@@ -213,6 +223,9 @@ private:
     void OnOwnDialogHidden(QWidget* dialog);
     void ApplyInputTransparency();
     void TakeKeyboard();
+    void TakeDesktopGrab();
+    // The clip region's frame drawn, and the window put over the overlay rectangle.
+    void PrepareSurfaceForPresent();
     // The screen inside a rectangle of logical screen coordinates, in device pixels, taken once
     // the overlay's latest change has reached the screen.
     QImage GrabAfterChange(const QRect& screenRect, qreal ratio);
@@ -222,6 +235,7 @@ private:
     void EndClipSelection();
     void PlaceTextWindow(const QPoint& point, bool show);
     void DrawTextPreview();
+    CTextLook TextLook() const;
     void AfterPageChange(bool tellToolbar);
     void ChooseBoard(ARGB colour);
     void OnSetCursor();
@@ -240,8 +254,9 @@ private:
     CMenuResource m_menu;
     CNoToolbarState m_noToolbar;
     IToolbarState* m_toolbarState = &m_noToolbar;
-    QRect m_textPreviewBox; // where the last preview was drawn
-    QImage m_desktopGrab;   // frozen desktop under the ink while drawing without a compositor
+    std::unique_ptr<CTextTool> m_textTool;
+    std::unique_ptr<CScreenshotSaver> m_screenshotSaver;
+    QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
     std::vector<QPointer<QWidget>> m_openDialogs;
     bool m_pointerMode = true;

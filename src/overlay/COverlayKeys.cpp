@@ -1,7 +1,13 @@
 #include "COverlayKeys.h"
 
-COverlayKeyAction COverlayKeys::Lookup(int key, Qt::KeyboardModifiers modifiers) {
-    const bool keypad = modifiers.testFlag(Qt::KeypadModifier);
+#include "CMainRowDigits.h"
+
+COverlayKeyAction COverlayKeys::Lookup(int key, Qt::KeyboardModifiers modifiers,
+                                       quint32 nativeScanCode) {
+    // Keys 1 to 4 by their place on the keyboard, whatever the layout prints on them.
+    static constexpr CommandId kDigitCommands[] = {ID_PEN, ID_MARKER, ID_ERASER, ID_MOUSE};
+    if (const int digit = CMainRowDigits::Digit(key, nativeScanCode, modifiers))
+        return {kDigitCommands[digit - 1], false, true};
     switch (key) {
     case Qt::Key_Backspace:
     case Qt::Key_Delete:
@@ -16,15 +22,6 @@ COverlayKeyAction COverlayKeys::Lookup(int key, Qt::KeyboardModifiers modifiers)
         return {ID_PREVIOUS_PAGE, false, true};
     case Qt::Key_Right:
         return {ID_NEXT_PAGE, false, true};
-    // The digits of the main keyboard row only, not the keypad's.
-    case Qt::Key_1:
-        return keypad ? COverlayKeyAction{} : COverlayKeyAction{ID_PEN, false, true};
-    case Qt::Key_2:
-        return keypad ? COverlayKeyAction{} : COverlayKeyAction{ID_MARKER, false, true};
-    case Qt::Key_3:
-        return keypad ? COverlayKeyAction{} : COverlayKeyAction{ID_ERASER, false, true};
-    case Qt::Key_4:
-        return keypad ? COverlayKeyAction{} : COverlayKeyAction{ID_MOUSE, false, true};
     case Qt::Key_C:
         if (modifiers.testFlag(Qt::ControlModifier))
             return {0, true, false};

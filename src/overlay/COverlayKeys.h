@@ -12,5 +12,7 @@ struct COverlayKeyAction {
 
 class COverlayKeys {
 public:
-    static COverlayKeyAction Lookup(int key, Qt::KeyboardModifiers modifiers);
+    // `nativeScanCode`: the X key code, 0 when the event came from no keyboard.
+    static COverlayKeyAction Lookup(int key, Qt::KeyboardModifiers modifiers,
+                                    quint32 nativeScanCode = 0);
 };

@@ -25,3 +25,9 @@ QString CScreenshot::MimeForFileName(const QString& path) {
         return "image/gif";
     return "image/png";
 }
+
+QRect CScreenshot::SourceRect(const QRect& clipRegion, const QRect& overlayRect) {
+    if (clipRegion.width() >= 1 && clipRegion.height() >= 1)
+        return clipRegion.translated(overlayRect.topLeft());
+    return overlayRect;
+}

@@ -51,3 +51,18 @@ const CMenuPopup* CMenuResource::FindPopupByCaption(const QString& caption) cons
             return &popup;
     return nullptr;
 }
+
+QIcon CMenuResource::PictureIcon(const QString& path) {
+    QIcon icon;
+    if (path.isEmpty())
+        return icon;
+    icon.addFile(path);
+    static const QLatin1String kPng(".png");
+    const QString sharp =
+        path.endsWith(kPng, Qt::CaseInsensitive)
+            ? path.left(path.size() - kPng.size()) + "@2x" + path.right(kPng.size())
+            : path + "@2x";
+    if (QFile::exists(sharp))
+        icon.addFile(sharp);
+    return icon;
+}

@@ -4,6 +4,7 @@
 // and the tray menu are built from them.
 #include "CommandIds.h"
 
+#include <QIcon>
 #include <QString>
 #include <vector>
 
@@ -34,6 +35,10 @@ public:
     // `folder`/<number>.png for the numbers `firstPicture` onwards (one each).
     void AttachPictures(const QString& caption, size_t first, int firstPicture, int count,
                         const QString& folder);
+    // An item's picture as a menu icon, with its "@2x" twin for double-density screens. Qt 6.4
+    // looks for the twin only when the application's ratio is already 2 at that moment; a menu
+    // moved to a 2x monitor would show the blurry one.
+    static QIcon PictureIcon(const QString& path);
 
 private:
     std::vector<CMenuPopup> m_popups;

@@ -1,6 +1,7 @@
 #include "CQtDialogs.h"
 
 #include "CMenuResource.h"
+#include "StackTier.h"
 
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -58,7 +59,7 @@ CommandId CQtDialogs::TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
         }
         QAction* action = menu.addAction(item.text);
         if (!item.picture.isEmpty())
-            action->setIcon(QIcon(item.picture));
+            action->setIcon(CMenuResource::PictureIcon(item.picture));
         action->setData(item.id);
         action->setCheckable(item.checked);
         action->setChecked(item.checked);
@@ -74,6 +75,8 @@ void CQtDialogs::ShowNotice(const QString& text) {
                                  Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus);
         m_notice->setAttribute(Qt::WA_ShowWithoutActivating);
         m_notice->setObjectName("RavlinNotice");
+        // Above the toolbar and the overlay, below the text bubble and the popups.
+        SetStackTier(m_notice, EStackTier::Notice);
         m_notice->setWindowTitle("Ravlin");
         m_notice->setWordWrap(true);
         m_notice->setMargin(14);

@@ -35,11 +35,12 @@ void CHotKeySettings::Load(HotKeyTable& table, QSettings& settings) {
     }
 }
 
-void CHotKeySettings::Save(const HotKeyTable& table, QSettings& settings) {
+bool CHotKeySettings::Save(const HotKeyTable& table, QSettings& settings) {
     for (const auto& [name, entry] : table.Entries()) {
         settings.setValue("Modifiers/Modifier_" + name, entry.modifiers);
         settings.setValue("Codes/Code_" + name, entry.code);
         settings.setValue("Names/Name_" + name, entry.keyText);
     }
     settings.sync();
+    return settings.status() == QSettings::NoError;
 }

@@ -1,6 +1,6 @@
 #include "CRavlinButton.h"
 
-#include "CBitmap.h"
+#include "LoadSharpPicture.h"
 #include "Trace.h"
 
 #include <QFile>
@@ -19,18 +19,19 @@ CRavlinButton::CRavlinButton(QWidget* parent) : QAbstractButton(parent) {
 
 CRavlinButton::~CRavlinButton() = default;
 
-void CRavlinButton::LoadDefaultImage(const QString& path) {
+void CRavlinButton::LoadDefaultImage(const QString& path, qreal devicePixelRatio) {
     Trace("CRavlinButton::LoadDefaultImage %s\n", path.toUtf8().constData());
-    defaultImage = CBitmap::LoadBitmapFromFile(path);
-    Trace("Loaded image size %d x %d\n", defaultImage.width(), defaultImage.height());
+    defaultImage = LoadSharpPicture(path, devicePixelRatio);
+    const QSize logical = defaultImage.deviceIndependentSize().toSize();
+    Trace("Loaded image size %d x %d\n", logical.width(), logical.height());
     if (drawWidth == 0)
-        drawWidth = defaultImage.width();
+        drawWidth = logical.width();
     if (drawHeight == 0)
-        drawHeight = defaultImage.height();
+        drawHeight = logical.height();
     update();
 }
 
-void CRavlinButton::LoadFrames(const QString& folder) {
+void CRavlinButton::LoadFrames(const QString& folder, qreal devicePixelRatio) {
     if (animating)
         StopAnimation();
     frames.clear();
@@ -41,7 +42,7 @@ void CRavlinButton::LoadFrames(const QString& folder) {
         if (!file.open(QIODevice::ReadOnly))
             break;
         file.close();
-        frames.push_back(CBitmap::LoadBitmapFromFile(path));
+        frames.push_back(LoadSharpPicture(path, devicePixelRatio));
     }
 }
 

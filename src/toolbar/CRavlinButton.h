@@ -25,12 +25,13 @@ public:
     ~CRavlinButton() override;
 
     // The button's picture. A file that is missing or no picture leaves the button without one
-    // (it still works and lights up). A draw size still 0 takes the picture's size.
-    void LoadDefaultImage(const QString& path);
+    // (it still works and lights up). A draw size still 0 takes the picture's logical size.
+    // At a device pixel ratio of 2 or more the "@2x" file is taken where there is one.
+    void LoadDefaultImage(const QString& path, qreal devicePixelRatio = 1.0);
     // Frames "01.png" to "05.png" in `folder` (which ends in a separator), up to the first
     // number that has no file; they replace any loaded before. A file that is there but no
-    // picture keeps its turn, drawing nothing.
-    void LoadFrames(const QString& folder);
+    // picture keeps its turn, drawing nothing. Sharp frames as for the picture.
+    void LoadFrames(const QString& folder, qreal devicePixelRatio = 1.0);
 
     // The size at which the picture and the frames are drawn, centred in the button.
     void SetDrawSize(int width, int height);

@@ -1,5 +1,6 @@
 #include "CRavlinToolbar.h"
 
+#include "CMainRowDigits.h"
 #include "CMonotonicClock.h"
 #include "CRavlinMenuButton.h"
 #include "CToolbarCommands.h"
@@ -10,7 +11,6 @@
 #include "ResolveAppRelativePath.h"
 #include "Trace.h"
 
-#include <QBitmap>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimerEvent>
+#include <algorithm>
 
 namespace {
 // A plain text button, such as the page counter: flat, see-through, light text.
@@ -62,8 +63,8 @@ void CRavlinToolbar::Create() {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString());
     const QScreen* primary = QGuiApplication::primaryScreen();
-    const int screenWidth = primary ? primary->geometry().width() : width;
-    setGeometry((screenWidth - width) / 2, 10, width, height);
+    const QRect workArea = primary ? primary->availableGeometry() : QRect(0, 0, width, height);
+    setGeometry(QRect(FirstPlace(workArea, QSize(width, height)), QSize(width, height)));
 
     m_menu = CMenuResource::Load(134);
     // Colour swatches, line widths, marker bands and erasers, by item position.
@@ -74,14 +75,25 @@ void CRavlinToolbar::Create() {
     m_menu.AttachPictures("text", 0, 199, 6, pictures);
     m_menu.AttachPictures("text", 7, 195, 4, pictures);
     m_menu.AttachPictures("eraser", 0, 186, 3, pictures);
-    m_skin.Load(ResolveAppRelativePath(".\\Arts\\toolbar"), devicePixelRatioF());
+    m_skin.Load(m_skinFolder.isEmpty() ? ResolveAppRelativePath(".\\Arts\\toolbar") : m_skinFolder,
+                devicePixelRatioF());
+    if (!m_skin.IsComplete()) {
+        for (const QString& path : m_skin.MissingPieces())
+            Trace("Toolbar skin piece missing or unreadable %s\n", path.toUtf8().constData());
+        m_dialogs.ShowNotice(QString("The toolbar's skin could not be read (missing or unreadable: "
+                                     "%1), so the toolbar is shown plain.")
+                                 .arg(m_skin.MissingPieces().join(", ")));
+    }
     LoadToolbar();
     SetVertical(m_vertical);
     m_slide.shown = true;
 }
 
+QPoint CRavlinToolbar::FirstPlace(const QRect& workArea, const QSize& size) {
+    return {workArea.left() + (workArea.width() - size.width()) / 2, workArea.top() + 10};
+}
+
 void CRavlinToolbar::LoadToolbar() {
-    Trace("LoadToolbar");
     const std::optional<CToolbarButtons> buttons = m_definition->LoadToolbar();
     if (!buttons) {
         m_dialogs.ShowWarning(this, "Config toolbar failed", "Ravlin");
@@ -104,8 +116,8 @@ void CRavlinToolbar::LoadToolbar() {
             } else {
                 button = new CRavlinButton(this);
             }
-            button->LoadDefaultImage(definition.picturePath);
-            button->LoadFrames(definition.frameFolder);
+            button->LoadDefaultImage(definition.picturePath, devicePixelRatioF());
+            button->LoadFrames(definition.frameFolder, devicePixelRatioF());
             button->SetControlId(definition.id);
             button->onClick = [this](int id) { OnButtonClicked(id); };
             widget = button;
@@ -131,9 +143,24 @@ void CRavlinToolbar::SetVertical(bool vertical) {
     m_vertical = vertical;
     int width = 0, height = 0;
     m_definition->GetToolbarSize(vertical, &width, &height);
+    // A tab, or a toolbar on its way, comes back whole where it stood before it hid: keeping the
+    // tab's corner would put a toolbar turned at the right edge almost off the screen.
+    const bool wasPutAway = !m_slide.shown || m_slide.sliding;
+    const QPoint corner =
+        wasPutAway && m_slide.homeRect.isValid() ? m_slide.homeRect.topLeft() : pos();
+    StopSlide();
     m_slide.shown = true;
     Trace("SertVertical %d\n", vertical ? 1 : 0);
-    resize(width, height);
+    QRect turned(corner, QSize(width, height));
+    // Turned, it must still lie wholly on its monitor.
+    const QRect area = WorkAreaHere();
+    if (isWindow() && area.isValid() && width > 0 && height > 0) {
+        turned.moveLeft(std::clamp(turned.left(), area.left(),
+                                   std::max(area.left(), area.left() + area.width() - width)));
+        turned.moveTop(std::clamp(turned.top(), area.top(),
+                                  std::max(area.top(), area.top() + area.height() - height)));
+    }
+    setGeometry(turned);
     LayoutButtons();
     UpdateButtonVisibility(m_slide.shown);
     UpdateShape();
@@ -198,11 +225,10 @@ void CRavlinToolbar::ActivateToolbar(bool active) {
 void CRavlinToolbar::UpdateShape() {
     if (size().isEmpty())
         return;
-    // The magenta key becomes see-through: the window takes the shape of its skin.
-    const QImage skin =
-        m_skin.Render(size(), m_vertical, m_active, m_slide.shown, m_slide.dockEdge);
-    setMask(
-        QBitmap::fromImage(skin.createMaskFromColor(CToolbarSkin::kColourKey, Qt::MaskInColor)));
+    // The magenta key becomes see-through: the window takes the shape of its skin, judged at
+    // the screen's own density.
+    setMask(m_skin.Shape(size(), m_vertical, m_active, m_slide.shown, m_slide.dockEdge,
+                         devicePixelRatioF()));
 }
 
 void CRavlinToolbar::paintEvent(QPaintEvent*) {
@@ -218,6 +244,25 @@ void CRavlinToolbar::resizeEvent(QResizeEvent* event) {
 QRect CRavlinToolbar::WorkAreaHere() const {
     const QScreen* here = screen() ? screen() : QGuiApplication::primaryScreen();
     return here ? here->availableGeometry() : QRect();
+}
+
+void CRavlinToolbar::StopSlide() {
+    m_slideTimer.stop();
+    m_slide.sliding = false;
+}
+
+void CRavlinToolbar::CenterIn(const QRect& area) {
+    StopSlide();
+    int width = 0, height = 0;
+    m_definition->GetToolbarSize(m_vertical, &width, &height);
+    const QRect home(QPoint(area.left() + (area.width() - width) / 2, area.top() + 10),
+                     QSize(width, height));
+    m_slide.shown = true;
+    m_slide.homeRect = home;
+    setGeometry(home);
+    UpdateButtonVisibility(true);
+    UpdateShape();
+    update();
 }
 
 void CRavlinToolbar::HideToolbar() {
@@ -301,9 +346,12 @@ void CRavlinToolbar::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
-    const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
-    CommandId command = 0;
-    switch (event->key()) {
+    // Keys 1 to 4 by their place on the keyboard, whatever the layout prints on them.
+    static constexpr CommandId kDigitCommands[] = {ID_PEN, ID_MARKER, ID_ERASER, ID_MOUSE};
+    const int digit =
+        CMainRowDigits::Digit(event->key(), event->nativeScanCode(), event->modifiers());
+    CommandId command = digit ? kDigitCommands[digit - 1] : 0;
+    switch (digit ? 0 : event->key()) {
     case Qt::Key_Left:
         command = ID_PREVIOUS_PAGE;
         break;
@@ -312,18 +360,6 @@ void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Delete:
         command = ID_CLEAR;
-        break;
-    case Qt::Key_1:
-        command = keypad ? 0 : ID_PEN;
-        break;
-    case Qt::Key_2:
-        command = keypad ? 0 : ID_MARKER;
-        break;
-    case Qt::Key_3:
-        command = keypad ? 0 : ID_ERASER;
-        break;
-    case Qt::Key_4:
-        command = keypad ? 0 : ID_MOUSE;
         break;
     case Qt::Key_N:
         command = ID_NEW_PAGE;

@@ -30,8 +30,17 @@ public:
     ~CRavlinToolbar() override;
 
     // Creates the window and its buttons, horizontal, centred near the top of the primary
-    // screen. Not shown yet.
+    // screen's work area. Not shown yet.
     void Create();
+    // Where the toolbar first appears: centred in the work area, 10 pixels below its top (on
+    // X11 the primary screen need not start at 0, 0 and may carry a panel at its top).
+    static QPoint FirstPlace(const QRect& workArea, const QSize& size);
+    // The skin's folder; Arts/toolbar beside the executable unless set before Create.
+    void SetSkinFolder(const QString& folder) { m_skinFolder = folder; }
+    const CToolbarSkin& Skin() const { return m_skin; }
+    // Shows the toolbar in full, centred 10 pixels below the top of `area`, ending a slide or
+    // the tab: after a change of display the toolbar comes up whole on the new one.
+    void CenterIn(const QRect& area);
 
     void SetVertical(bool vertical);
     bool IsVertical() const { return m_vertical; }
@@ -76,6 +85,7 @@ private:
     void UpdateShape();
     void MoveTo(const QRect& rect);
     QRect WorkAreaHere() const;
+    void StopSlide();
     void ShowNamed(const QString& name, bool show);
 
     IToolbarOwner& m_owner;
@@ -92,4 +102,5 @@ private:
     bool m_vertical = false;
     bool m_dragging = false;
     QPoint m_dragOffset;
+    QString m_skinFolder;
 };

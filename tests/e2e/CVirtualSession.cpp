@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QThread>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -33,15 +34,20 @@ CVirtualSession::CVirtualSession(EMode mode, QSize screenSize)
         m_display = QString(":%1").arg(n);
         break;
     }
-    m_xvfb = Start("Xvfb", {m_display, "-nolisten", "tcp", "-noreset", "+extension", "Composite",
-                            "+extension", "RENDER", "-screen", "0",
-                            QString("%1x%2x24").arg(screenSize.width()).arg(screenSize.height())});
-    const QString socket = "/tmp/.X11-unix/X" + m_display.mid(1);
-    if (!WaitFor([&] {
-            int code = -1;
-            return QFile::exists(socket) && (Run("xdpyinfo", {}, &code, 5000), code == 0);
-        }))
+    if (mode == EMode::Monitors) {
+        if (!StartDummyXorg())
+            return;
+    } else if (mode == EMode::Wayland) {
+        m_ready = StartWayland();
         return;
+    } else {
+        m_xvfb =
+            Start("Xvfb", {m_display, "-nolisten", "tcp", "-noreset", "+extension", "Composite",
+                           "+extension", "RENDER", "-screen", "0",
+                           QString("%1x%2x24").arg(screenSize.width()).arg(screenSize.height())});
+        if (!WaitForDisplay())
+            return;
+    }
     if (mode == EMode::WindowManager) {
         m_windowManager = Start("openbox", {"--sm-disable"});
         WaitFor([&] {
@@ -51,6 +57,97 @@ CVirtualSession::CVirtualSession(EMode mode, QSize screenSize)
         });
     }
     m_ready = StartCompositor();
+}
+
+bool CVirtualSession::WaitForDisplay() {
+    const QString socket = "/tmp/.X11-unix/X" + m_display.mid(1);
+    return WaitFor([&] {
+        int code = -1;
+        return QFile::exists(socket) && (Run("xdpyinfo", {}, &code, 5000), code == 0);
+    });
+}
+
+bool CVirtualSession::StartDummyXorg() {
+    // Xorg runs here as root only; its dummy driver gives one output (DUMMY0) that RandR
+    // monitors then split into two screens for Qt, which reads RandR monitors.
+    const QString config = m_home.path() + "/xorg.conf";
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(R"(Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0 - 1000.0
+    VertRefresh 5.0 - 200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 3200 1080
+    EndSubSection
+EndSection
+)");
+    file.close();
+    QDir().mkpath(m_home.path() + "/xorg.conf.d");
+    m_xvfb =
+        Start("Xorg", {m_display, "-config", config, "-configdir", m_home.path() + "/xorg.conf.d",
+                       "-noreset", "-nolisten", "tcp", "-logfile", m_home.path() + "/xorg.log"});
+    if (!WaitForDisplay())
+        return false;
+    // One output mode over the whole frame buffer: X keeps the pointer inside the outputs'
+    // areas, so with the dummy output's own 1400 x 1050 mode no drag could reach the right half.
+    const QList<QStringList> steps = {
+        {"--fb", "3200x1080"},
+        {"--newmode", "3200x1080", "292.50", "3200", "3424", "3768", "4336", "1080", "1083", "1093",
+         "1125", "-hsync", "+vsync"},
+        {"--addmode", "DUMMY0", "3200x1080"},
+        {"--output", "DUMMY0", "--mode", "3200x1080", "--pos", "0x0"},
+        {"--setmonitor", "LEFT", "1280/338x1024/270+0+0", "none"},
+        {"--setmonitor", "*RIGHT", "1920/508x1080/286+1280+0", "DUMMY0"},
+    };
+    for (const QStringList& step : steps) {
+        int code = -1;
+        Run("xrandr", step, &code);
+        if (code != 0)
+            return false;
+    }
+    return true;
+}
+
+bool CVirtualSession::StartWayland() {
+    // Weston's XWayland takes the first free display number and says which in its log.
+    const QString log = m_home.path() + "/weston.log";
+    m_xvfb =
+        Start("weston",
+              {"--backend=headless-backend.so", "--xwayland", "--socket=wayland-ravlin",
+               QString("--width=%1").arg(m_screenSize.width()),
+               QString("--height=%1").arg(m_screenSize.height()), "--idle-time=0", "--log=" + log});
+    const QRegularExpression listening(R"(xserver listening on display (:\d+))");
+    if (!WaitFor([&] {
+            QFile file(log);
+            if (!file.open(QIODevice::ReadOnly))
+                return false;
+            const QRegularExpressionMatch match =
+                listening.match(QString::fromUtf8(file.readAll()));
+            if (match.hasMatch())
+                m_display = match.captured(1);
+            return match.hasMatch();
+        }))
+        return false;
+    // XWayland itself starts on the first connection.
+    return WaitForDisplay();
 }
 
 CVirtualSession::~CVirtualSession() {
@@ -73,6 +170,10 @@ QProcessEnvironment CVirtualSession::Environment() const {
     env.insert("XDG_DATA_HOME", m_home.path() + "/data");
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.remove("WAYLAND_DISPLAY");
+    if (m_mode == EMode::Wayland) {
+        env.insert("WAYLAND_DISPLAY", "wayland-ravlin");
+        env.insert("QT_QPA_PLATFORM", "wayland");
+    }
     env.remove("QT_SCALE_FACTOR");
     env.remove("SESSION_MANAGER");
     return env;

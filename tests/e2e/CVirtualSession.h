@@ -12,7 +12,11 @@
 
 class CVirtualSession {
 public:
-    enum class EMode { Compositor, WindowManager };
+    // Monitors: Xorg's dummy driver with two monitors side by side, the right one primary
+    // (Xvfb has one screen only), under a compositing manager. Wayland: a headless Wayland
+    // compositor whose XWayland is the display, with QT_QPA_PLATFORM=wayland exported as
+    // Wayland desktops do.
+    enum class EMode { Compositor, WindowManager, Monitors, Wayland };
 
     CVirtualSession(EMode mode, QSize screenSize);
     ~CVirtualSession();
@@ -21,6 +25,8 @@ public:
     QString Display() const { return m_display; }
     QString Home() const { return m_home.path(); }
     QString RuntimeFolder() const { return m_home.path() + "/runtime"; }
+    // In the Monitors mode: the size given at construction, which the tests make the smaller
+    // monitor's (the screen is 3200 x 1080 pixels).
     QSize ScreenSize() const { return m_screenSize; }
     EMode Mode() const { return m_mode; }
 
@@ -40,8 +46,15 @@ public:
     // The whole root window after compositing.
     QImage Screenshot() const;
 
+    // Monitors: the two monitors in X coordinates, left and right (primary).
+    static QRect LeftMonitor() { return {0, 0, 1280, 1024}; }
+    static QRect RightMonitor() { return {1280, 0, 1920, 1080}; }
+
 private:
     std::unique_ptr<QProcess> Start(const QString& program, const QStringList& arguments);
+    bool StartDummyXorg();
+    bool StartWayland();
+    bool WaitForDisplay();
 
     EMode m_mode;
     QSize m_screenSize;

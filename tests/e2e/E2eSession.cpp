@@ -1,9 +1,10 @@
 #include "E2eSession.h"
 
+#include "CommandNames.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QLocalSocket>
 #include <QRegularExpression>
 #include <csignal>
 
@@ -22,15 +23,19 @@ CRavlinUnderTest::~CRavlinUnderTest() {
     }
 }
 
-bool CRavlinUnderTest::Start() {
-    m_process = std::make_unique<QProcess>();
+QProcessEnvironment ProgramEnvironment() {
     QProcessEnvironment env = g_session->Environment();
     const QString scale = qEnvironmentVariable("RAVLIN_E2E_SCALE");
     if (!scale.isEmpty())
         env.insert("QT_SCALE_FACTOR", scale);
-    m_process->setProcessEnvironment(env);
+    return env;
+}
+
+bool CRavlinUnderTest::Start(const QStringList& arguments) {
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessEnvironment(ProgramEnvironment());
     m_process->setProcessChannelMode(QProcess::MergedChannels);
-    m_process->start(ProgramPath("ravlin"), {});
+    m_process->start(ProgramPath("ravlin"), arguments);
     return m_process->waitForStarted(5000);
 }
 
@@ -64,16 +69,21 @@ void CRavlinUnderTest::Signal(int signal) {
         ::kill(static_cast<pid_t>(m_process->processId()), signal);
 }
 
+bool CRavlinUnderTest::RunCommand(const QString& name, QByteArray* errors) const {
+    QProcess process;
+    process.setProcessEnvironment(ProgramEnvironment());
+    process.start(ProgramPath("ravlin"), {"--command", name});
+    const bool finished = process.waitForFinished(20000);
+    if (!finished)
+        process.kill();
+    if (errors)
+        *errors = process.readAllStandardError();
+    return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
 bool CRavlinUnderTest::SendCommand(quint16 id) const {
-    QLocalSocket socket;
-    socket.connectToServer(g_session->RuntimeFolder() +
-                           "/Ravlin/{3A892F37-887B-4ec0-9310-88C357E628E6}");
-    if (!socket.waitForConnected(3000))
-        return false;
-    socket.write(QByteArray("Norvane_Ravlin_Command ") + QByteArray::number(id) + "\n");
-    const bool ok = socket.waitForBytesWritten(3000);
-    socket.disconnectFromServer();
-    return ok;
+    const QString name = CommandNames::NameOf(id);
+    return !name.isEmpty() && RunCommand(name);
 }
 
 QByteArray CRavlinUnderTest::Log() const {

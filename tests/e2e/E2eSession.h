@@ -10,13 +10,17 @@
 
 extern CVirtualSession* g_session;
 
+// The environment the program under test runs with in the session.
+QProcessEnvironment ProgramEnvironment();
+
 // The real program, started in the session.
 class CRavlinUnderTest {
 public:
     CRavlinUnderTest();
     ~CRavlinUnderTest();
 
-    bool Start();
+    // `arguments`: the program's command line (`--command NAME` starts it with a command).
+    bool Start(const QStringList& arguments = {});
     // Waits until the overlay window is mapped; returns its X window id (0 on time-out).
     unsigned long WaitForOverlay();
     bool IsRunning() const { return m_process && m_process->state() == QProcess::Running; }
@@ -24,7 +28,10 @@ public:
     int ExitCode() const { return m_process ? m_process->exitCode() : -1; }
     qint64 Pid() const { return m_process ? m_process->processId() : 0; }
     void Signal(int signal);
-    // Sends a command identifier through the program's local socket.
+    // `ravlin --command NAME`, as a desktop shortcut runs it: true when it ended with status 0.
+    // Its standard error goes to `errors` when given.
+    bool RunCommand(const QString& name, QByteArray* errors = nullptr) const;
+    // The same by command identifier, through the identifier's published name.
     bool SendCommand(quint16 id) const;
     QString LogPath() const { return g_session->RuntimeFolder() + "/Ravlin/Ravlin.log"; }
     QByteArray Log() const;

@@ -2,10 +2,10 @@
 // manager; the overlay keeps itself above other programs' windows otherwise.
 #include "E2eSession.h"
 
+#include <QSettings>
 #include <gtest/gtest.h>
 
 namespace {
-constexpr quint16 kExitCommand = 32775;
 
 class ExitQuestionE2e : public CRavlinTest {
 protected:
@@ -13,7 +13,7 @@ protected:
 };
 
 TEST_F(ExitQuestionE2e, NoKeepsTheProgramAndYesEndsIt) {
-    ASSERT_TRUE(ravlin.SendCommand(kExitCommand));
+    ASSERT_TRUE(ravlin.RunCommand("exit"));
     QRect question = WaitForExitQuestion(5000);
     ASSERT_FALSE(question.isEmpty()) << "the exit question did not appear";
     ClickExitQuestion(question, false);
@@ -21,12 +21,16 @@ TEST_F(ExitQuestionE2e, NoKeepsTheProgramAndYesEndsIt) {
     EXPECT_TRUE(ravlin.IsRunning());
     EXPECT_EQ(witness.Presses(), 0) << "the click went through the question";
 
-    ASSERT_TRUE(ravlin.SendCommand(kExitCommand));
+    ASSERT_TRUE(ravlin.RunCommand("exit"));
     question = WaitForExitQuestion(5000);
     ASSERT_FALSE(question.isEmpty());
     ClickExitQuestion(question, true);
     EXPECT_TRUE(ravlin.WaitForExit(10000));
     EXPECT_EQ(ravlin.ExitCode(), 0);
+    // The normal way out writes the settings (SetUp removed any earlier file).
+    QSettings settings(SettingsPath(), QSettings::IniFormat);
+    EXPECT_EQ(settings.value("Codes/Code_pen").toInt(), 'P') << SettingsPath().toStdString();
+    EXPECT_EQ(settings.value("Names/Name_toolbar").toString(), "F6");
 }
 
 TEST_F(ExitQuestionE2e, OverlayAndToolbarStayAboveAWindowThatIsRaised) {

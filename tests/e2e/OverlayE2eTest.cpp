@@ -85,8 +85,7 @@ TEST_F(OverlayE2e, SigtermIsAnOrderlyExitWithoutQuestion) {
 
 TEST_F(OverlayE2e, DesktopStaysVisibleWhenTheCompositorStops) {
     // "Primary Display" rebuilds the surface from the page, as every page change will.
-    constexpr quint16 kPrimaryDisplayCommand = 32830;
-    ASSERT_TRUE(ravlin.SendCommand(kPrimaryDisplayCommand));
+    ASSERT_TRUE(ravlin.RunCommand("display-1"));
     g_session->StopCompositor();
     // Without a compositor an alpha-1 overlay would show as a black sheet.
     EXPECT_TRUE(WaitFor(

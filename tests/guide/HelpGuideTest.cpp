@@ -1,5 +1,7 @@
 // The user guide the build writes beside the executable: its text names every shortcut and
 // every command-line name, and it carries pictures of the program.
+#include "CommandNames.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -40,71 +42,8 @@ TEST(HelpGuide, NamesEveryCommandLineName) {
     const QString text = GuideText();
     ASSERT_FALSE(text.isEmpty());
     EXPECT_TRUE(text.contains("ravlin --command NAME"));
-    const char* const names[] = {"pen",
-                                 "marker",
-                                 "eraser",
-                                 "text",
-                                 "pointer",
-                                 "pen-black",
-                                 "pen-blue",
-                                 "pen-green",
-                                 "pen-red",
-                                 "pen-white",
-                                 "pen-yellow",
-                                 "pen-thinner",
-                                 "pen-thin",
-                                 "pen-medium",
-                                 "pen-thick",
-                                 "marker-yellow",
-                                 "marker-turquoise",
-                                 "marker-green",
-                                 "marker-pink",
-                                 "eraser-small",
-                                 "eraser-medium",
-                                 "eraser-large",
-                                 "text-black",
-                                 "text-blue",
-                                 "text-green",
-                                 "text-red",
-                                 "text-white",
-                                 "text-yellow",
-                                 "text-12pt",
-                                 "text-24pt",
-                                 "text-36pt",
-                                 "text-48pt",
-                                 "clear",
-                                 "new-page",
-                                 "next-page",
-                                 "previous-page",
-                                 "delete-page",
-                                 "whiteboard",
-                                 "whiteboard-scene",
-                                 "blackboard",
-                                 "desktop",
-                                 "save",
-                                 "copy",
-                                 "record",
-                                 "pause",
-                                 "record-mouse",
-                                 "quality-high",
-                                 "quality-medium",
-                                 "quality-low",
-                                 "webcam",
-                                 "webcam-small",
-                                 "webcam-medium",
-                                 "webcam-large",
-                                 "toolbar",
-                                 "horizontal",
-                                 "vertical",
-                                 "display-1",
-                                 "display-2",
-                                 "display-3",
-                                 "display-4",
-                                 "preferences",
-                                 "help",
-                                 "about",
-                                 "exit"};
-    for (const char* name : names) {
+    for (const CommandName& command : CommandNames::All()) {
+        const char* name = command.name;
         // A whole word: "pen" inside "pen-black" does not count.
         const QRegularExpression word(
             QStringLiteral("(^|[\\s,])%1($|[\\s,])").arg(QRegularExpression::escape(name)));

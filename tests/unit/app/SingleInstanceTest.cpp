@@ -27,9 +27,9 @@ TEST(SingleInstance, SecondStartActivatesTheFirstAndCountsAsSecond) {
     CSingleInstance first(dir.path());
     ASSERT_FALSE(first.AnotherInstanceRuns());
     int activations = 0;
-    std::vector<quint16> commands;
+    QStringList commands;
     first.SetActivateHandler([&] { ++activations; });
-    first.SetCommandHandler([&](quint16 id) { commands.push_back(id); });
+    first.SetCommandHandler([&](const QString& name) { commands.push_back(name); });
 
     // The second start blocks briefly on its own socket; the first answers from its event loop,
     // so run the second start's check on the same loop via a nested process of events.
@@ -40,12 +40,46 @@ TEST(SingleInstance, SecondStartActivatesTheFirstAndCountsAsSecond) {
     EXPECT_TRUE(SpinUntil([&] { return activations == 1; }));
     EXPECT_TRUE(second);
 
-    EXPECT_TRUE(CSingleInstance::Send(first.SocketPath(), "Norvane_Ravlin_Command 32775"));
-    EXPECT_TRUE(CSingleInstance::Send(first.SocketPath(), "Norvane_Ravlin_Command 99999"));
-    EXPECT_TRUE(CSingleInstance::Send(first.SocketPath(), "garbage"));
-    EXPECT_TRUE(SpinUntil([&] { return !commands.empty(); }));
+    // Only published names run; raw identifiers and anything else are ignored.
+    for (const QByteArray& line :
+         {CSingleInstance::CommandRequest("pen-red"), QByteArray("Norvane_Ravlin_Command 32775"),
+          QByteArray("Norvane_Ravlin_Command nonsense"), QByteArray("Norvane_Ravlin_Command"),
+          QByteArray("Norvane_Ravlin_Command exit now"), QByteArray("garbage"),
+          CSingleInstance::CommandRequest("copy")})
+        EXPECT_TRUE(CSingleInstance::Send(first.SocketPath(), line)) << line.constData();
+    EXPECT_TRUE(SpinUntil([&] { return commands.size() == 2; }));
     SpinUntil([] { return false; }); // let the rest arrive, if it were going to
-    EXPECT_EQ(commands, std::vector<quint16>{32775});
+    EXPECT_EQ(commands, QStringList({"pen-red", "copy"}));
+}
+
+TEST(SingleInstance, ASecondStartDeliversItsCommandOrSaysItWasNotTaken) {
+    QTemporaryDir dir;
+    CSingleInstance first(dir.path());
+    ASSERT_FALSE(first.AnotherInstanceRuns());
+    QStringList commands;
+    int activations = 0;
+    first.SetActivateHandler([&] { ++activations; });
+    first.SetCommandHandler([&](const QString& name) { commands.push_back(name); });
+
+    bool delivered = false;
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+            CSingleInstance second(dir.path());
+            if (second.AnotherInstanceRuns(CSingleInstance::CommandRequest("marker")))
+                delivered = second.RequestDelivered();
+        },
+        Qt::QueuedConnection);
+    EXPECT_TRUE(SpinUntil([&] { return !commands.isEmpty(); }));
+    EXPECT_TRUE(delivered);
+    EXPECT_EQ(commands, QStringList{"marker"});
+    EXPECT_EQ(activations, 0);
+
+    // A copy that holds the lock but listens nowhere: the request is lost, and that is said.
+    QFile::remove(first.SocketPath());
+    CSingleInstance third(dir.path());
+    EXPECT_TRUE(third.AnotherInstanceRuns(CSingleInstance::CommandRequest("pen")));
+    EXPECT_FALSE(third.RequestDelivered());
 }
 
 TEST(SingleInstance, StaleLockAndSocketOfAKilledCopyAreTakenOver) {

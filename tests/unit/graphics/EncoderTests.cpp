@@ -4,9 +4,11 @@
 #include "CImageEncoders.h"
 #include "PixelAssertions.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -117,6 +119,30 @@ TEST_P(EncodersByType, ANullPictureIsRefusedAndAnOlderFileKept) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, EncodersByType, ::testing::ValuesIn(kFormats));
+
+TEST(Encoders, JpegIsWrittenWithTheEncodersDefaults) {
+    // The same picture through Qt's JPEG writer with nothing set must give the same bytes.
+    QImage picture = CBitmap::CreateBitmap(160, 120);
+    {
+        CGraphics graphics(&picture);
+        graphics.Clear(kWhite);
+        graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
+        for (int i = 0; i < 12; ++i)
+            graphics.DrawLines(CPen(i % 2 ? kRedInk : kBlueInk, 3.0f),
+                               {QPoint(i * 13, 0), QPoint(160 - i * 7, 120)});
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shot.jpg");
+    QString error;
+    ASSERT_TRUE(CImageEncoders::Save(picture, path, "image/jpeg", &error)) << error.toStdString();
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+
+    QBuffer expected;
+    expected.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QImageWriter(&expected, "jpeg").write(CBitmap::FlattenOnBlack(picture)));
+    EXPECT_EQ(written.readAll(), expected.data());
+}
 
 TEST(Encoders, EnumerateListsTheFourTypes) {
     QStringList mimeTypes;

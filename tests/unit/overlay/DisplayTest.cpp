@@ -87,6 +87,22 @@ TEST_F(SelectDisplayTest, ToolbarIsPlacedFromTheChosenDisplaysTopEdge) {
     EXPECT_EQ(toolbar.geometry(), QRect(1920 + (1280 - 301) / 2, 200 + 10, 301, 40));
 }
 
+TEST_F(SelectDisplayTest, AToolbarPutAwayAsATabComesUpWholeOnTheNewDisplay) {
+    CreateOverlay();
+    CRavlinToolbar* toolbar = overlay->Toolbar();
+    const QSize full = toolbar->size();
+    ASSERT_FALSE(full.isEmpty());
+    toolbar->HideToolbar();
+    for (quint32 step = 0; step < 20 && toolbar->Slide().sliding; ++step)
+        toolbar->AnimateStep(toolbar->Slide().slideStart + 1000);
+    ASSERT_FALSE(toolbar->IsShown());
+
+    overlay->SelectDisplay(1);
+    EXPECT_TRUE(toolbar->IsShown());
+    EXPECT_FALSE(toolbar->Slide().sliding);
+    EXPECT_EQ(toolbar->geometry(), QRect(QPoint(1920 + (1280 - full.width()) / 2, 200 + 10), full));
+}
+
 TEST_F(SelectDisplayTest, SurfaceIsAllocatedInDevicePixels) {
     CreateOverlay({{QRect(0, 0, 640, 400), QRect(0, 0, 640, 400), true, 2.0, "hidpi"}});
     EXPECT_EQ(overlay->Surface().size(), QSize(1280, 800));

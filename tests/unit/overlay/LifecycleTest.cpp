@@ -1,6 +1,10 @@
 // Pointer mode, the program's own dialogs over the overlay, focus to other programs, and exit.
 #include "OverlayFixture.h"
 
+#include "CQtDialogs.h"
+
+#include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWindow>
@@ -68,6 +72,50 @@ TEST_F(LifecycleTest, OwnDialogStandsAboveTheOverlayAndTakesTheMouse) {
     // The overlay, then the toolbar over it, above everything else.
     EXPECT_EQ(server.keepOnTopCalls.back(),
               (std::vector<WId>{overlay->winId(), overlay->Toolbar()->winId()}));
+}
+
+TEST_F(LifecycleTest, OurWindowsKeepTheirTiersAboveTheOverlay) {
+    CreateOverlay();
+    overlay->show();
+    QWidget webcam;
+    webcam.setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    overlay->AddStackedWindow(&webcam, EStackTier::Webcam);
+    webcam.show();
+    // The notice the dialogs show (the no-compositor one), as the program makes it.
+    CQtDialogs realDialogs;
+    realDialogs.ShowNotice("No compositing manager is running.");
+    QWidget* found = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == "RavlinNotice")
+            found = window;
+    ASSERT_NE(found, nullptr);
+    QWidget& notice = *found;
+    overlay->TextWindow()->show();
+    QMenu popup;
+    popup.addAction("Red");
+    server.keepOnTopCalls.clear();
+    popup.popup(QPoint(100, 100));
+    // The popup's own showing orders the windows, before its mapping could bury it.
+    ASSERT_FALSE(server.keepOnTopCalls.empty());
+    const std::vector<WId> expected{overlay->winId(),
+                                    webcam.winId(),
+                                    overlay->Toolbar()->winId(),
+                                    notice.winId(),
+                                    overlay->TextWindow()->winId(),
+                                    popup.winId()};
+    EXPECT_EQ(server.keepOnTopCalls.back(), expected);
+    // Any later restack keeps the same order.
+    server.keepOnTopCalls.clear();
+    server.onStacking();
+    ASSERT_EQ(server.keepOnTopCalls.size(), 1u);
+    EXPECT_EQ(server.keepOnTopCalls.back(), expected);
+    // Hidden windows are left out.
+    popup.hide();
+    notice.hide();
+    server.onStacking();
+    EXPECT_EQ(server.keepOnTopCalls.back(),
+              (std::vector<WId>{overlay->winId(), webcam.winId(), overlay->Toolbar()->winId(),
+                                overlay->TextWindow()->winId()}));
 }
 
 TEST_F(LifecycleTest, ExitAsksAndOnlyYesEnds) {

@@ -135,3 +135,31 @@ TEST_F(ShortcutTest, RegionIsCopiedInScreenCoordinatesOfADisplayAwayFromTheOrigi
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(300, 100));
 }
 } // namespace
+
+namespace {
+// Keys 1 to 4 are the main row's keys by their X key code, whatever the layout types with them;
+// the keypad's digits and the next key of the row are nothing.
+TEST_F(ShortcutTest, KeysOneToFourFollowTheKeyboardRowNotTheCharacter) {
+    const struct {
+        int key;
+        quint32 keyCode;
+        Qt::KeyboardModifiers modifiers;
+        std::vector<CommandId> commands;
+    } cases[] = {
+        {Qt::Key_Ampersand, 10, {}, {ID_PEN}},        // AZERTY: "&" on the 1 key
+        {Qt::Key_Eacute, 11, {}, {ID_MARKER}},        // "é"
+        {Qt::Key_QuoteDbl, 12, {}, {ID_ERASER}},      // "\""
+        {Qt::Key_Apostrophe, 13, {}, {ID_MOUSE}},     // "'"
+        {Qt::Key_1, 10, Qt::ShiftModifier, {ID_PEN}}, // AZERTY's shifted digit
+        {Qt::Key_2, 11, {}, {ID_MARKER}},             // QWERTY
+        {Qt::Key_ParenLeft, 14, {}, {}},              // the 5 key
+        {Qt::Key_1, 87, Qt::KeypadModifier, {}},      // keypad 1
+        {Qt::Key_1, 38, {}, {}},                      // a layout with 1 elsewhere
+    };
+    for (const auto& c : cases) {
+        dispatched.clear();
+        overlay->OnKeyDown(c.key, c.modifiers, c.keyCode);
+        EXPECT_EQ(dispatched, c.commands) << "key code " << c.keyCode;
+    }
+}
+} // namespace

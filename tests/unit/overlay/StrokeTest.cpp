@@ -223,6 +223,71 @@ TEST_F(StrokeTest, RegionSelectionGivesEvenNormalisedRegionsAndReturnsToTheTool)
     ExpectRedrawReproducesTheSurface();
 }
 
+TEST_F(StrokeTest, MarkerAndEraserStillPaintRightAfterTheDisplayIsChosenAgain) {
+    // "Primary Display" on one monitor rebuilds the surfaces in place.
+    const struct {
+        CommandId tool;
+        QPoint from, to, probe;
+        QRgb pageAfter; // unpremultiplied
+    } cases[] = {
+        // The red line tinted by the yellow marker, not wiped out.
+        {ID_MARKER, {150, 100}, {250, 100}, {200, 100}, 0xFFFF8F00},
+        // The desktop's empty value (white at alpha 1), not nothing at all.
+        {ID_ERASER, {200, 80}, {200, 120}, {200, 100}, 0x01FFFFFF},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tool);
+        overlay->CurrentPage()->bitmap.fill(Qt::transparent);
+        PaintOnPage(QRect(100, 95, 200, 10), Qt::red);
+        overlay->DoRedraw();
+        overlay->OnCommand(c.tool);
+        overlay->OnCommand(ID_DISPLAY_PRIMARY);
+        Drag({c.from, c.to});
+        const QRgb page = Page(c.probe.x(), c.probe.y());
+        EXPECT_EQ(qAlpha(page), qAlpha(c.pageAfter)) << std::hex << page;
+        EXPECT_NEAR(qRed(page), qRed(c.pageAfter), 2) << std::hex << page;
+        EXPECT_NEAR(qGreen(page), qGreen(c.pageAfter), 2) << std::hex << page;
+        ExpectRedrawReproducesTheSurface();
+    }
+}
+
+TEST_F(StrokeTest, PauseTwiceBeforeTheDragStillReturnsToTheToolBeforeIt) {
+    overlay->OnCommand(ID_MARKER);
+    overlay->OnCommand(ID_PAUSE);
+    overlay->OnCommand(ID_PAUSE);
+    EXPECT_EQ(overlay->tool, 3);
+    Drag({{10, 10}, {111, 61}});
+    EXPECT_EQ(overlay->clipRegion, QRect(10, 10, 100, 50));
+    EXPECT_EQ(overlay->tool, 1) << "not stuck in the region selection";
+}
+
+TEST_F(StrokeTest, CursorIsTheCurrentToolsAfterARegionSelectionOrABoardFromStart) {
+    // At start the overlay is in pointer mode and has shown no tool yet: a board makes the pen
+    // current, so the pen's cursor shows.
+    overlay->OnCommand(ID_SCENE_BLACKBOARD);
+    EXPECT_EQ(overlay->tool, 0);
+    EXPECT_EQ(overlay->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(overlay->cursor().pixmap().toImage(), overlay->ToolCursor(0).pixmap().toImage());
+    EXPECT_FALSE(overlay->cursor().pixmap().isNull());
+    overlay->OnCommand(ID_SCENE_DESKTOP);
+
+    const struct {
+        CommandId tool;
+        Qt::CursorShape shape;
+    } cases[] = {
+        {ID_TEXT, Qt::ArrowCursor},
+        {ID_ERASER, Qt::BitmapCursor},
+    };
+    for (const auto& c : cases) {
+        overlay->OnCommand(c.tool);
+        overlay->OnCommand(ID_PAUSE);
+        EXPECT_EQ(overlay->cursor().shape(), Qt::CrossCursor);
+        Drag({{10, 10}, {51, 31}});
+        EXPECT_EQ(overlay->cursor().shape(), c.shape) << c.tool;
+        overlay->CancelText();
+    }
+}
+
 TEST_F(StrokeTest, RegionDragShowsItsTintAndSizeWhileDragging) {
     overlay->OnCommand(ID_PAUSE);
     overlay->OnLButtonDown(QPoint(50, 50));

@@ -2,6 +2,8 @@
 // does without a compositing manager.
 #include "OverlayFixture.h"
 
+#include <QCoreApplication>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace {
@@ -97,5 +99,80 @@ TEST_F(SurfaceTest, DrawingWithoutACompositorFreezesTheDesktopUnderTheInk) {
     overlay->EnterPointerMode();
     ASSERT_TRUE(server.shape.has_value());
     EXPECT_TRUE(SameArea(*server.shape, QRegion(50, 50, 10, 10)));
+}
+TEST_F(SurfaceTest, DrawingWithoutACompositorFreezesTheDesktopOfTheDisplayNowCovered) {
+    server.compositing = false;
+    CreateOverlay();
+    overlay->OnCommand(ID_PEN);
+    EXPECT_EQ(server.lastGrab, QRect(0, 0, 1920, 1040));
+
+    server.screenColour = QColor(200, 40, 40); // the other monitor shows something else
+    overlay->SelectDisplay(1);
+    EXPECT_EQ(server.lastGrab, QRect(1920, 200, 1280, 1024));
+    const QRgb shown = overlay->grab(QRect(10, 10, 4, 4)).toImage().pixel(1, 1);
+    EXPECT_NEAR(qRed(shown), 200, 2);
+    EXPECT_NEAR(qBlue(shown), 40, 2);
+    EXPECT_FALSE(server.shape.has_value()) << "the whole overlay still takes the mouse";
+
+    // In pointer mode nothing is frozen, so nothing is taken.
+    overlay->OnCommand(ID_MOUSE);
+    const int grabs = server.grabCalls;
+    overlay->SelectDisplay(0);
+    EXPECT_EQ(server.grabCalls, grabs);
+}
+
+// Records the areas the overlay paints.
+class CPaintRecorder : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+TEST_F(SurfaceTest, AStrokeSegmentOffTheOverlayPresentsNothing) {
+    CreateOverlay({{QRect(0, 0, 400, 300), QRect(0, 0, 400, 300), true, 1.0, "small"}});
+    overlay->show();
+    overlay->OnCommand(ID_PEN);
+    CPaintRecorder recorder;
+    overlay->installEventFilter(&recorder);
+    auto tickTo = [&](QPoint at) {
+        overlay->OnMouseMove(at);
+        overlay->OnTimer(CMainWindow::kStrokeTimerId);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    };
+    overlay->OnLButtonDown(QPoint(200, 150));
+    QCoreApplication::processEvents(); // the whole window, from leaving pointer mode
+    recorder.painted = QRegion();
+    tickTo(QPoint(220, 150));
+    ASSERT_FALSE(recorder.painted.isEmpty()) << "the harness sees presents";
+    EXPECT_LT(recorder.painted.boundingRect().width(), 100) << "only the segment's box";
+    tickTo(QPoint(-300, -200)); // leaves the overlay: this segment still crosses it
+
+    // Each case is reached from the last point of the one before; `via` is ticked first.
+    const struct {
+        const char* where;
+        std::vector<QPoint> via;
+        QPoint to;
+    } cases[] = {
+        {"above", {}, {-100, -250}},
+        {"left", {}, {-400, 100}},
+        {"right and below", {{900, 400}, {1200, 900}}, {900, 700}},
+    };
+    for (const auto& c : cases) {
+        for (const QPoint& p : c.via)
+            tickTo(p);
+        recorder.painted = QRegion();
+        const int shapes = server.shapeCalls;
+        tickTo(c.to);
+        EXPECT_TRUE(recorder.painted.isEmpty())
+            << c.where << ": " << recorder.painted.boundingRect().width() << " wide";
+        EXPECT_EQ(server.shapeCalls, shapes) << c.where;
+    }
+    overlay->OnLButtonUp(QPoint(900, 700));
+    overlay->removeEventFilter(&recorder);
 }
 } // namespace

@@ -155,6 +155,51 @@ TEST_F(RavlinButtonTest, ThePictureIsCentredAtItsDrawSize) {
     }
 }
 
+TEST_F(RavlinButtonTest, OnADoubleDensityScreenTheSharpPictureAndFramesAreDrawnAtTheSameSize) {
+    constexpr QRgb kSharp = qRgb(20, 200, 120), kSharpFrame = qRgb(200, 20, 120);
+    const struct {
+        const char* what;
+        qreal ratio;
+        bool twins;   // "@2x" files beside the plain ones
+        QRgb picture; // what the middle shows at rest
+        QRgb frame;   // and during the first frame
+    } rows[] = {
+        {"plain screen", 1.0, true, kPicture, kFrameColours[0]},
+        {"double density", 2.0, true, kSharp, kSharpFrame},
+        {"double density without twins", 2.0, false, kPicture, kFrameColours[0]},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        CAppFolder art;
+        const QString picture = art.WritePicture("pen.png", 16, 16, kPicture);
+        art.WritePicture("pen/01.png", 16, 16, kFrameColours[0]);
+        if (row.twins) {
+            art.WritePicture("pen@2x.png", 32, 32, kSharp);
+            art.WritePicture("pen/01@2x.png", 32, 32, kSharpFrame);
+        }
+        CRavlinButton button(&parent);
+        button.setGeometry(0, 0, 32, 32);
+        button.LoadDefaultImage(picture, row.ratio);
+        button.LoadFrames(art.FilePath("pen/"), row.ratio);
+        EXPECT_EQ(button.DrawWidth(), 16) << "logical pixels, whichever file was read";
+        EXPECT_EQ(button.DrawHeight(), 16);
+
+        auto middle = [&] {
+            QImage image(QSize(32, 32) * row.ratio, QImage::Format_ARGB32);
+            image.setDevicePixelRatio(row.ratio);
+            image.fill(Qt::transparent);
+            button.setAttribute(Qt::WA_NoSystemBackground);
+            button.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            return image.pixel(image.width() / 2, image.height() / 2);
+        };
+        EXPECT_EQ(middle(), row.picture);
+        SendEnter(button);
+        button.OnTimer(kTick);
+        EXPECT_EQ(middle(), row.frame);
+        SendLeave(button);
+    }
+}
+
 TEST_F(RavlinButtonTest, NothingOfThePictureShowsAtZeroSize) {
     const QSize sizes[] = {{0, 0}, {0, 16}, {16, 0}};
     for (const QSize& size : sizes) {

@@ -331,4 +331,18 @@ TEST_F(RavlinMenuButtonTest, ThePictureIsCentredAboveOrBesideTheStrip) {
     }
 }
 
+TEST(MenuItemPictures, TheSharpTwinServesADoubleDensityMenu) {
+    CAppFolder art;
+    constexpr QRgb kPlain = qRgb(200, 40, 40), kSharp = qRgb(40, 200, 40);
+    const QString path = art.WritePicture("menu/199.png", 16, 16, kPlain);
+    art.WritePicture("menu/199@2x.png", 32, 32, kSharp);
+    const QIcon icon = CMenuResource::PictureIcon(path);
+    const QImage plain = icon.pixmap(QSize(16, 16), 1.0).toImage();
+    const QImage sharp = icon.pixmap(QSize(16, 16), 2.0).toImage();
+    EXPECT_EQ(plain.pixel(8, 8), kPlain);
+    EXPECT_EQ(sharp.size(), QSize(32, 32));
+    EXPECT_EQ(sharp.pixel(16, 16), kSharp);
+    EXPECT_TRUE(CMenuResource::PictureIcon(QString()).isNull());
+}
+
 } // namespace

@@ -5,9 +5,18 @@
 #include "CRavlinToolbar.h"
 #include "IToolbarOwner.h"
 
+#include "ToolbarTestSupport.h"
+
+#include "QtPrinters.h"
+
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,6 +70,18 @@ protected:
         toolbar->Create();
     }
     QRect At(const char* name) const { return toolbar->FindButton(name)->geometry(); }
+    void FinishSlide() {
+        for (now += 50; toolbar->Slide().sliding; now += 50)
+            toolbar->AnimateStep(now);
+    }
+    static QRect WorkArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
+    void SendMouse(QEvent::Type type, QPoint global) {
+        const QPointF local = toolbar->mapFromGlobal(QPointF(global));
+        QMouseEvent event(type, local, QPointF(global), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(toolbar.get(), &event);
+    }
 
     QTemporaryDir dir;
     CFakeOwner owner;
@@ -173,6 +194,170 @@ TEST_F(RavlinToolbarTest, HideButtonSlidesToATabThatBringsItBack) {
         toolbar->AnimateStep(now);
     EXPECT_EQ(toolbar->geometry(), home);
     EXPECT_FALSE(toolbar->FindButton("A")->isHidden());
+}
+
+TEST_F(RavlinToolbarTest, FirstPlaceIsTheTopCentreOfThePrimaryWorkArea) {
+    const struct {
+        const char* what;
+        QRect workArea;
+        QPoint expected;
+    } rows[] = {
+        {"at the origin", {0, 0, 1920, 1040}, {760, 10}},
+        {"right of another monitor", {1280, 0, 1920, 1080}, {1280 + 760, 10}},
+        {"under a top panel", {0, 32, 1920, 1048}, {760, 42}},
+        {"odd width truncates", {0, 0, 1001, 700}, {300, 10}},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(CRavlinToolbar::FirstPlace(row.workArea, QSize(400, 48)), row.expected)
+            << row.what;
+    EXPECT_EQ(toolbar->pos(), CRavlinToolbar::FirstPlace(WorkArea(), QSize(400, 48)));
+}
+
+TEST_F(RavlinToolbarTest, LoadToolbarIsTracedOncePerStart) {
+    CTraceCapture trace;
+    CRavlinToolbar another(owner, dialogs, dir.path() + "/toolbar.xml");
+    another.Create();
+    EXPECT_EQ(trace.texts.count("LoadToolbar"), 1);
+}
+
+TEST_F(RavlinToolbarTest, WithoutItsSkinTheToolbarSaysWhichFileAndStaysUsable) {
+    CTraceCapture trace;
+    dialogs.notices.clear();
+    CRavlinToolbar plain(owner, dialogs, dir.path() + "/toolbar.xml");
+    plain.SetSkinFolder(dir.path() + "/toolbar");
+    QDir().mkpath(dir.path() + "/toolbar");
+    QImage piece(20, 48, QImage::Format_ARGB32);
+    piece.fill(0xFF303540);
+    piece.save(dir.path() + "/toolbar/bk_head.png");
+    piece.save(dir.path() + "/toolbar/bk_tail.png");
+    plain.Create();
+    const QString missing = dir.path() + "/toolbar/bk_pad.png";
+    ASSERT_EQ(dialogs.notices.size(), 1);
+    EXPECT_TRUE(dialogs.notices[0].contains(missing)) << dialogs.notices[0].toStdString();
+    EXPECT_TRUE(trace.texts.join("").contains(missing));
+    // A flat bar, wholly visible, with its buttons where they belong.
+    EXPECT_TRUE(plain.mask().xored(QRegion(0, 0, 400, 48)).isEmpty());
+    EXPECT_EQ(plain.FindButton("A")->geometry(), QRect(10, 4, 40, 40));
+    EXPECT_EQ(Grab(plain).pixel(5, 24), CToolbarSkin::kPlainBar);
+}
+
+TEST_F(RavlinToolbarTest, TurningOrMovingATabLeavesTheToolbarWholeOnTheScreen) {
+    const QRect area = WorkArea();
+    const struct {
+        const char* what;
+        bool vertical; // before the turn
+        QPoint place;  // where it stood before it hid
+        bool midSlide; // turned while still sliding to the tab
+    } rows[] = {
+        {"right-edge tab", false, {area.right() - 420, area.bottom() - 60}, false},
+        {"left-edge tab", false, {area.left() + 5, area.bottom() - 60}, false},
+        {"top tab", true, {area.right() - 60, area.top() + 100}, false},
+        {"on the way to the right edge", false, {area.right() - 420, area.bottom() - 60}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        toolbar->SetVertical(row.vertical);
+        toolbar->move(row.place);
+        toolbar->HideToolbar();
+        if (row.midSlide)
+            toolbar->AnimateStep(now += 100);
+        else
+            FinishSlide();
+        toolbar->SetVertical(!row.vertical);
+        EXPECT_TRUE(toolbar->IsShown());
+        EXPECT_FALSE(toolbar->Slide().sliding);
+        EXPECT_EQ(toolbar->size(), row.vertical ? QSize(400, 48) : QSize(48, 400));
+        EXPECT_TRUE(area.contains(toolbar->geometry()))
+            << ::testing::PrintToString(toolbar->geometry());
+        EXPECT_FALSE(toolbar->FindButton("A")->isHidden());
+    }
+
+    // A change of display brings a tab back whole, centred on the new display.
+    toolbar->SetVertical(false);
+    toolbar->HideToolbar();
+    FinishSlide();
+    const QRect display(100, 50, 600, 500);
+    toolbar->CenterIn(display);
+    EXPECT_TRUE(toolbar->IsShown());
+    EXPECT_EQ(toolbar->geometry(), QRect(100 + (600 - 400) / 2, 60, 400, 48));
+    EXPECT_FALSE(toolbar->FindButton("A")->isHidden());
+    toolbar->ShowToolbar();
+    FinishSlide();
+    EXPECT_EQ(toolbar->geometry(), QRect(200, 60, 400, 48)) << "no slide to the old home";
+}
+
+TEST_F(RavlinToolbarTest, ADraggedToolbarComesBackFromItsTabToWhereItWasDragged) {
+    toolbar->show();
+    const QPoint start = toolbar->pos();
+    SendMouse(QEvent::MouseButtonPress, start + QPoint(5, 5));
+    SendMouse(QEvent::MouseMove, start + QPoint(45, 125));
+    SendMouse(QEvent::MouseButtonRelease, start + QPoint(45, 125));
+    const QRect dragged(start + QPoint(40, 120), QSize(400, 48));
+    ASSERT_EQ(toolbar->geometry(), dragged);
+    toolbar->HideToolbar();
+    FinishSlide();
+    ASSERT_EQ(toolbar->width(), 24);
+    // A click on the tab.
+    SendMouse(QEvent::MouseButtonPress, toolbar->geometry().center());
+    SendMouse(QEvent::MouseButtonRelease, toolbar->geometry().center());
+    FinishSlide();
+    EXPECT_EQ(toolbar->geometry(), dragged);
+}
+
+TEST_F(RavlinToolbarTest, ItsOwnKeysBecomeCommands) {
+    // X11 key codes and key symbols of a US keyboard: the main row's digits are the key codes
+    // 10 to 13, the keypad's 87, 88, 89 and 83.
+    const struct {
+        const char* what;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        quint32 keycode;
+        quint32 keysym;
+        std::vector<CommandId> sent;
+    } rows[] = {
+        {"Left", Qt::Key_Left, Qt::NoModifier, 113, 0xff51, {ID_PREVIOUS_PAGE}},
+        {"Right", Qt::Key_Right, Qt::NoModifier, 114, 0xff53, {ID_NEXT_PAGE}},
+        {"Delete", Qt::Key_Delete, Qt::NoModifier, 119, 0xffff, {ID_CLEAR}},
+        {"1", Qt::Key_1, Qt::NoModifier, 10, 0x31, {ID_PEN}},
+        {"2", Qt::Key_2, Qt::NoModifier, 11, 0x32, {ID_MARKER}},
+        {"3", Qt::Key_3, Qt::NoModifier, 12, 0x33, {ID_ERASER}},
+        {"4", Qt::Key_4, Qt::NoModifier, 13, 0x34, {ID_MOUSE}},
+        {"keypad 1", Qt::Key_1, Qt::KeypadModifier, 87, 0xffb1, {}},
+        {"keypad 2", Qt::Key_2, Qt::KeypadModifier, 88, 0xffb2, {}},
+        {"keypad 3", Qt::Key_3, Qt::KeypadModifier, 89, 0xffb3, {}},
+        {"keypad 4", Qt::Key_4, Qt::KeypadModifier, 83, 0xffb4, {}},
+        {"N", Qt::Key_N, Qt::NoModifier, 57, 0x6e, {ID_NEW_PAGE}},
+        {"Space", Qt::Key_Space, Qt::NoModifier, 65, 0x20, {}},
+        {"Esc", Qt::Key_Escape, Qt::NoModifier, 9, 0xff1b, {}},
+    };
+    for (const auto& row : rows) {
+        owner.sent.clear();
+        const QString text = row.key >= Qt::Key_Space && row.key <= Qt::Key_Z
+                                 ? QString(QChar(row.key)).toLower()
+                                 : QString();
+        QKeyEvent press(QEvent::KeyPress, row.key, row.modifiers, row.keycode, row.keysym, 0, text);
+        QCoreApplication::sendEvent(toolbar.get(), &press);
+        EXPECT_EQ(owner.sent, row.sent) << row.what;
+        if (row.key == Qt::Key_Space) {
+            EXPECT_TRUE(press.isAccepted()) << "Space goes no further, so it clicks nothing";
+        }
+    }
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+}
+
+TEST_F(RavlinToolbarTest, ShiftEscEndsTheProgramAtOnceWithoutTheQuestion) {
+    QTimer::singleShot(0, toolbar.get(), [this] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::ShiftModifier, 9, 0xff1b, 1);
+        QCoreApplication::sendEvent(toolbar.get(), &press);
+    });
+    QTimer safetyNet; // ends the loop should the key not
+    safetyNet.setSingleShot(true);
+    QObject::connect(&safetyNet, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    safetyNet.start(5000);
+    // The application's own loop (its exit is what the key asks for).
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(owner.sent.empty());
+    EXPECT_TRUE(dialogs.questions.isEmpty());
 }
 
 TEST(RavlinToolbarWithoutDefinition, ComesUpEmptyAndSaysSo) {

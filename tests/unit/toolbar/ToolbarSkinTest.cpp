@@ -1,6 +1,7 @@
 // The skin: pieces where they belong, the pad filling exactly when head and tail add up to 43,
 // and the inactive look only when all its pieces exist.
 #include "CToolbarSkin.h"
+#include "ToolbarTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,10 +98,76 @@ TEST_F(ToolbarSkinTest, SharpPiecesOnADoubleDensityScreenTileAtTheirOwnSize) {
         ASSERT_EQ(image.pixel(200, y), kPad) << y;
 }
 
-TEST_F(ToolbarSkinTest, MissingPiecesLeaveOnlyTheSeeThroughKey) {
-    skin.Load(dir.path() + "/nothing-here");
-    EXPECT_FALSE(skin.IsComplete());
-    const QImage image = skin.Render(QSize(100, 40), false, true, true, 0);
-    EXPECT_EQ(image.pixel(50, 20), CToolbarSkin::kColourKey);
+TEST_F(ToolbarSkinTest, AMissingOrUnreadablePieceIsNamedAndLeavesAPlainBar) {
+    const struct {
+        const char* what;
+        const char* broken; // the piece spoilt after writing all of them; null: none
+        bool unreadable;    // spoilt by garbage rather than removed
+    } rows[] = {
+        {"whole skin", nullptr, false},
+        {"no head", "bk_head", false},
+        {"no pad", "bk_pad", false},
+        {"unreadable tail", "bk_tail", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Pieces(20, 23, false);
+        QStringList expected;
+        if (row.broken) {
+            const QString path = dir.path() + "/" + row.broken + ".png";
+            QFile::remove(path);
+            if (row.unreadable) {
+                QFile file(path);
+                ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                file.write("not a picture");
+            }
+            expected << path;
+        }
+        skin.Load(dir.path());
+        EXPECT_EQ(skin.IsComplete(), row.broken == nullptr);
+        EXPECT_EQ(skin.MissingPieces(), expected);
+        const QImage image = skin.Render(QSize(300, 40), false, true, true, 0);
+        if (row.broken) {
+            // Flat and whole: no magenta block, no see-through hole, for every look.
+            for (const bool vertical : {false, true})
+                for (const bool shown : {true, false}) {
+                    const QSize size = vertical ? QSize(40, 300) : QSize(300, 40);
+                    const QImage look = skin.Render(size, vertical, false, shown, 1);
+                    EXPECT_EQ(BoundsOf(look, CToolbarSkin::kPlainBar), QRect(QPoint(), size));
+                    EXPECT_TRUE(skin.Shape(size, vertical, false, shown, 1)
+                                    .xored(QRegion(QRect(QPoint(), size)))
+                                    .isEmpty());
+                }
+        } else {
+            EXPECT_EQ(image.pixel(5, 20), kHead);
+        }
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
+    }
+}
+
+TEST_F(ToolbarSkinTest, TheShapeAtDoubleDensityLeavesOutEveryPixelWithAnyKeyInIt) {
+    // Sharp pieces whose rounded end is drawn at device pixels: the head's first device column
+    // is key, its second is bar, so the first logical column is half key, half bar.
+    Pieces(20, 23, false);
+    QImage head(40, 80, QImage::Format_ARGB32);
+    head.fill(kHead);
+    for (int y = 0; y < 80; ++y)
+        head.setPixel(0, y, CToolbarSkin::kColourKey);
+    head.save(dir.path() + "/bk_head@2x.png");
+    skin.Load(dir.path(), 2.0);
+
+    const QSize size(300, 40);
+    const QRegion shape = skin.Shape(size, false, true, true, 0, 2.0);
+    const QImage device = skin.Render(size, false, true, true, 0, 2.0);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            bool anyKey = false;
+            for (int d = 0; d < 4; ++d)
+                anyKey |= device.pixel(2 * x + d % 2, 2 * y + d / 2) == CToolbarSkin::kColourKey;
+            ASSERT_EQ(shape.contains(QPoint(x, y)), !anyKey) << x << "," << y;
+        }
+    EXPECT_FALSE(shape.contains(QPoint(0, 20))) << "no magenta speck at the rounded end";
+    EXPECT_TRUE(shape.contains(QPoint(1, 20)));
 }
 } // namespace

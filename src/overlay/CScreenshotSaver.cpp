@@ -1,0 +1,32 @@
+#include "CScreenshotSaver.h"
+
+#include "CImageEncoders.h"
+#include "CScreenshot.h"
+#include "IDialogs.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+void CScreenshotSaver::Save(const QImage& picture, QWidget* dialogOwner, QWidget* messageOwner) {
+    QString path = m_dialogs.GetSaveFileName(dialogOwner, "Save As", CScreenshot::Filters(),
+                                             CScreenshot::kPngFilter);
+    if (path.isEmpty())
+        return;
+    path = CScreenshot::WithDefaultExtension(path);
+    if (QFileInfo::exists(path) &&
+        !m_dialogs.AskYesNo(messageOwner,
+                            QFileInfo(path).fileName() +
+                                " already exists.\nDo you want to replace it?",
+                            "Confirm Save As"))
+        return;
+    QString reason;
+    if (picture.isNull())
+        reason = "The screen could not be read.";
+    else if (CImageEncoders::Save(picture, path, CScreenshot::MimeForFileName(path), &reason))
+        return;
+    // Nothing half-written is left behind; the user must know the picture was not saved.
+    m_dialogs.ShowWarning(messageOwner,
+                          QString("The screenshot was not saved to %1.\n\n%2")
+                              .arg(QDir::toNativeSeparators(path), reason),
+                          "Ravlin");
+}
