@@ -33,6 +33,9 @@ PACKAGES=(
   # tests of the tray icon and the desktop notifications: a tray host and a session bus
   trayer
   dbus-daemon
+  # Help: the desktop's PDF handler lookup; the guide's tests read the PDF back
+  xdg-utils
+  poppler-utils
 )
 
 missing=()

@@ -64,7 +64,8 @@ void CBalloonPopup::ShowBalloon(const QString& title, const QString& text, const
     setAccessibleName(title);
     setAccessibleDescription(text);
     adjustSize();
-    move(area.right() - width() - kMarginFromCorner + 1, area.top() + kMarginFromCorner);
+    // Top right, below the band where the toolbar starts, so it never covers its buttons.
+    move(area.right() - width() - kMarginFromCorner + 1, area.top() + kBelowToolbarBand);
     show();
     raise();
     m_hideTimer.start(durationMs);

@@ -1,5 +1,6 @@
 #include "CRavlinApp.h"
 
+#include "CHelpCommands.h"
 #include "CHotKeySettings.h"
 #include "CMainWindow.h"
 #include "CNamedCommand.h"
@@ -38,6 +39,7 @@ CRavlinApp::~CRavlinApp() {
     m_signals.reset();
     m_tray.reset();
     m_mainWindow.reset();
+    m_help.reset();
     m_globalKeys.reset();
     m_displayServer.reset();
     m_dialogs.reset();
@@ -66,6 +68,8 @@ bool CRavlinApp::InitInstance() {
     m_globalKeys = std::make_unique<CX11GlobalKeys>();
     m_mainWindow = std::make_unique<CMainWindow>(*m_displayServer, *m_dialogs, *m_globalKeys);
     BuildCommandTable(*m_mainWindow);
+    m_help = std::make_unique<CHelpCommands>(*m_dialogs);
+    m_help->Register(m_mainWindow->Commands());
     m_mainWindow->SetQuitHandler([this] {
         // The icon leaves the tray with the confirmed exit.
         if (m_tray)
@@ -78,6 +82,10 @@ bool CRavlinApp::InitInstance() {
 
     m_mainWindow->CreateOverlay();
     m_tray = std::make_unique<CTrayIcon>(*m_mainWindow, *m_dialogs);
+    m_tray->SetWebcamShownQuery([this] {
+        const CWebcamWindow* webcam = m_mainWindow->WebcamWindow();
+        return webcam && webcam->IsShown();
+    });
     m_mainWindow->SetTrayBalloon([this](const QString& title, const QString& text) {
         m_tray->ShowTrayBalloon(title, text);
     });

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <memory>
 
+class CHelpCommands;
 class CMainWindow;
 class CSignalWatcher;
 class CSingleInstance;
@@ -41,6 +42,7 @@ private:
     std::unique_ptr<IGlobalKeys> m_globalKeys;
     std::unique_ptr<CMainWindow> m_mainWindow;
     std::unique_ptr<CTrayIcon> m_tray;
+    std::unique_ptr<CHelpCommands> m_help;
     std::unique_ptr<CSignalWatcher> m_signals;
     bool m_running = false;
     QString m_startCommand;

@@ -15,6 +15,9 @@ void BuildCommandTable(CMainWindow& overlay) {
     map.On(ID_RECORD_MOUSE, [&overlay] { overlay.OnCmdRecordMouse(); });
     map.OnRange(ID_QUALITY_HIGH, ID_QUALITY_LOW,
                 [&overlay](CommandId id) { overlay.OnCmdQuality(id); });
+    map.On(ID_WEBCAM, [&overlay] { overlay.OnCmdWebcam(); });
+    map.OnRange(ID_WEBCAM_SMALL, ID_WEBCAM_LARGE,
+                [&overlay](CommandId id) { overlay.OnCmdWebcamSize(id); });
     map.On(ID_PEN, [&overlay] { overlay.OnCmdPen(); });
     map.On(ID_MARKER, [&overlay] { overlay.OnCmdMarker(); });
     map.On(ID_ERASER, [&overlay] { overlay.OnCmdEraser(); });

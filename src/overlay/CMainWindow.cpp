@@ -59,6 +59,10 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     m_screenshotSaver = std::make_unique<CScreenshotSaver>(dialogs);
     AddStackedWindow(toolbar.get(), EStackTier::Toolbar);
     AddStackedWindow(textWindow.get(), EStackTier::TextBubble);
+    webcamWindow = std::make_unique<CWebcamWindow>(dialogs);
+    AddStackedWindow(webcamWindow.get(), EStackTier::Webcam);
+    webcamWindow->onShown = [this] { KeepStacking(); };
+    webcamWindow->onSizeChanged = [this](CommandId id) { toolbar->CheckMenuItem("webcam", id); };
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
@@ -134,6 +138,18 @@ void CMainWindow::OnCreate() {
     if (!m_compositing)
         OnCompositingChanged(false);
     toolbar->show();
+    webcamWindow->Create();
+    toolbar->CheckMenuItem("webcam", webcamWindow->SizeCommand());
+}
+
+void CMainWindow::OnCmdWebcam() {
+    webcamWindow->ToggleWebcam();
+}
+
+void CMainWindow::OnCmdWebcamSize(CommandId id) {
+    webcamWindow->OnCmdSize(id);
+    if (!webcamWindow->IsShown())
+        webcamWindow->ToggleWebcam();
 }
 
 bool CMainWindow::IsOwnerWindow(const QWindow* window) const {
@@ -965,6 +981,7 @@ void CMainWindow::OnDestroy() {
     if (m_toolbarWindow)
         m_toolbarWindow->hide();
     textWindow->hide();
+    webcamWindow->Destroy();
     hide();
     if (m_quit)
         m_quit();

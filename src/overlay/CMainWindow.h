@@ -7,6 +7,7 @@
 #include "CRavlinToolbar.h"
 #include "CTextTool.h"
 #include "CTextWindow.h"
+#include "CWebcamWindow.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
 #include "IToolbarOwner.h"
@@ -103,6 +104,10 @@ public:
     // when the display is gone.
     void FinishRecording();
     void ToggleToolbar();
+    // The webcam window: the Webcam command toggles it; a size choice also shows it.
+    void OnCmdWebcam();
+    void OnCmdWebcamSize(CommandId id);
+    CWebcamWindow* WebcamWindow() { return webcamWindow.get(); }
 
     // Pages and scenes.
     void OnCmdNewPage();
@@ -211,6 +216,7 @@ public:
     QRect dirtyRect;
     std::unique_ptr<CRavlinToolbar> toolbar;
     std::unique_ptr<CTextWindow> textWindow;
+    std::unique_ptr<CWebcamWindow> webcamWindow;
     std::vector<std::unique_ptr<_PageContext>> pages;
     size_t currentPage = 0;
     int recording = 0;

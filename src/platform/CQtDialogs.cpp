@@ -98,7 +98,9 @@ void CQtDialogs::ShowNotice(const QString& text) {
     m_notice->adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        m_notice->move(area.right() - m_notice->width() - 16, area.top() + 16);
+        // Top right, but below the band where the toolbar starts (10 px down, 42 tall), so a
+        // notice never covers its buttons on a narrow screen.
+        m_notice->move(area.right() - m_notice->width() - 16, area.top() + kBelowToolbarBand);
     }
     m_notice->show();
     m_notice->raise();

@@ -24,6 +24,10 @@ enum class EStackTier { Webcam = 1, Toolbar, Notice, TextBubble, Popup };
 
 inline constexpr const char* kStackTierProperty = "ravlinStackTier";
 
+// How far below the top of the work area notices and balloons start (logical pixels): clear of
+// the toolbar's first place (10 pixels down, 42 tall), whose buttons they would otherwise cover.
+inline constexpr int kBelowToolbarBand = 64;
+
 inline void SetStackTier(QWidget* window, EStackTier tier) {
     if (window)
         window->setProperty(kStackTierProperty, static_cast<int>(tier));

@@ -415,6 +415,11 @@ void CRavlinToolbar::OnButtonClicked(int controlId) {
     m_owner.SendCommand(action->command);
 }
 
+void CRavlinToolbar::CheckMenuItem(const QString& name, CommandId id) {
+    if (auto* menu = dynamic_cast<CRavlinMenuButton*>(FindButton(name)))
+        menu->CheckItem(id);
+}
+
 void CRavlinToolbar::ShowNamed(const QString& name, bool show) {
     if (QWidget* button = FindButton(name))
         button->setVisible(show);

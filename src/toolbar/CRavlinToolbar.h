@@ -57,6 +57,8 @@ public:
     const CToolbarSlide& Slide() const { return m_slide; }
 
     QWidget* FindButton(const QString& name) const;
+    // Puts the check mark of the drop-down of the button `name` on the item `id` alone.
+    void CheckMenuItem(const QString& name, CommandId id);
     // The drop-down menu with its item pictures, which the overlay's right-click popups share.
     const CMenuResource& Menu() const { return m_menu; }
     void OnButtonClicked(int controlId);

@@ -34,7 +34,9 @@ std::optional<CToolbarAction> CToolbarCommands::ForControl(int id) {
     case 1013:
         return CToolbarAction{false, nullptr, 0, true};
     case 1015:
-        return CToolbarAction{true, nullptr, ID_WEBCAM, false};
+        // A choice in its drop-down is a window size, which the overlay applies (showing the
+        // window); the body toggles the window.
+        return CToolbarAction{true, "webcam", ID_WEBCAM, false};
     case 1016:
         return CToolbarAction{false, "text", ID_TEXT, false};
     default:

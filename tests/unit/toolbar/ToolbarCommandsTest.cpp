@@ -30,7 +30,7 @@ TEST(ToolbarCommands, ControlIdentifiersAndTheirCommands) {
         {1011, true, nullptr, ID_PREVIOUS_PAGE, false},
         {1012, true, nullptr, ID_SAVE, false},
         {1013, false, nullptr, 0, true},
-        {1015, true, nullptr, ID_WEBCAM, false},
+        {1015, true, "webcam", ID_WEBCAM, false},
         {1016, false, "text", ID_TEXT, false},
     };
     for (const auto& row : rows) {

@@ -1,0 +1,124 @@
+#include "CMicrophoneLevel.h"
+
+#include "CSoundLevel.h"
+#include "Trace.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/audio/audio.h>
+
+#include <cstring>
+
+namespace {
+constexpr const char* kMicrophoneVariable = "RAVLIN_WEBCAM_MICROPHONE";
+
+// PulseAudio offers a "monitor" of every output as a source too: it hears what the computer
+// plays, not the speaker, so it is no microphone.
+bool IsMonitor(GstDevice* device) {
+    GstStructure* properties = gst_device_get_properties(device);
+    if (!properties)
+        return false;
+    const gchar* deviceClass = gst_structure_get_string(properties, "device.class");
+    const bool monitor = deviceClass && std::strcmp(deviceClass, "monitor") == 0;
+    gst_structure_free(properties);
+    return monitor;
+}
+} // namespace
+
+GstElement* CMicrophoneLevel::MakeSource() const {
+    const QByteArray description = qgetenv(kMicrophoneVariable);
+    if (!description.isEmpty()) {
+        // Ended by an element of ours, so the description may end in caps, as gst-launch
+        // descriptions of a source often do.
+        const QByteArray full = description + " ! identity";
+        GError* error = nullptr;
+        GstElement* bin = gst_parse_bin_from_description(full.constData(), TRUE, &error);
+        if (error) {
+            Trace("Microphone source \"%s\": %s\n", description.constData(), error->message);
+            g_error_free(error);
+            // A description with errors may still give a half-built bin: not a source.
+            if (bin)
+                gst_object_unref(gst_object_ref_sink(bin));
+            return nullptr;
+        }
+        return bin;
+    }
+    GstRef<GstDeviceMonitor> monitor(gst_device_monitor_new());
+    gst_device_monitor_add_filter(monitor.get(), "Audio/Source", nullptr);
+    GList* devices = gst_device_monitor_get_devices(monitor.get());
+    GstElement* source = nullptr;
+    for (GList* it = devices; it && !source; it = it->next) {
+        GstDevice* device = GST_DEVICE(it->data);
+        if (!IsMonitor(device))
+            source = gst_device_create_element(device, "microphone");
+    }
+    g_list_free_full(devices, gst_object_unref);
+    return source;
+}
+
+bool CMicrophoneLevel::Start() {
+    Stop();
+    if (!EnsureGstreamer())
+        return false;
+    GstElement* source = MakeSource();
+    if (!source)
+        return false;
+    GstPipelineRef pipeline(gst_pipeline_new("webcam-sound"));
+    GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+    GstElement* sink = gst_element_factory_make("appsink", "sound-grabber");
+    if (!pipeline || !convert || !sink) {
+        gst_object_unref(gst_object_ref_sink(source));
+        if (convert)
+            gst_object_unref(gst_object_ref_sink(convert));
+        if (sink)
+            gst_object_unref(gst_object_ref_sink(sink));
+        return false;
+    }
+    // 8-bit sound stays 8-bit; everything else is read as 16-bit.
+    GstCapsRef caps(gst_caps_from_string("audio/x-raw,format=(string){S16LE,U8},"
+                                         "layout=(string)interleaved"));
+    g_object_set(sink, "caps", caps.get(), "sync", FALSE, "emit-signals", TRUE, "max-buffers", 4u,
+                 "drop", TRUE, nullptr);
+    g_signal_connect(sink, "new-sample", G_CALLBACK(&CMicrophoneLevel::OnNewSample), this);
+    gst_bin_add_many(GST_BIN(pipeline.get()), source, convert, sink, nullptr);
+    if (!gst_element_link_many(source, convert, sink, nullptr))
+        return false;
+    if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return false;
+    m_pipeline = std::move(pipeline);
+    return true;
+}
+
+void CMicrophoneLevel::Stop() {
+    // Going to NULL joins the streaming thread, so no callback runs after this.
+    m_pipeline.reset();
+}
+
+bool CMicrophoneLevel::Poll() {
+    if (!m_pipeline)
+        return false;
+    GstRef<GstBus> bus(gst_element_get_bus(m_pipeline.get()));
+    GstMessageRef message{gst_bus_pop_filtered(
+        bus.get(), static_cast<GstMessageType>(GST_MESSAGE_ERROR | GST_MESSAGE_EOS))};
+    if (!message)
+        return true;
+    Stop();
+    return false;
+}
+
+// Runs on the sound's streaming thread: it only writes the level.
+GstFlowReturn CMicrophoneLevel::OnNewSample(GstElement* sink, gpointer self) {
+    GstSampleRef sample(gst_app_sink_pull_sample(GST_APP_SINK(sink)));
+    if (!sample)
+        return GST_FLOW_OK;
+    GstAudioInfo info;
+    GstBuffer* buffer = gst_sample_get_buffer(sample.get());
+    if (!buffer || !gst_audio_info_from_caps(&info, gst_sample_get_caps(sample.get())))
+        return GST_FLOW_OK;
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+        return GST_FLOW_OK;
+    const int level = CSoundLevel::PeakLevel(map.data, map.size, GST_AUDIO_INFO_WIDTH(&info));
+    gst_buffer_unmap(buffer, &map);
+    static_cast<CMicrophoneLevel*>(self)->m_level.store(level, std::memory_order_relaxed);
+    return GST_FLOW_OK;
+}

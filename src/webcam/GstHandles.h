@@ -1,0 +1,39 @@
+#pragma once
+// Owning handles for GStreamer objects: each drops its one reference when it goes.
+#include <gst/gst.h>
+#include <memory>
+
+struct CGstUnref {
+    void operator()(gpointer object) const {
+        if (object)
+            gst_object_unref(object);
+    }
+};
+struct CGstSampleUnref {
+    void operator()(GstSample* sample) const { gst_sample_unref(sample); }
+};
+struct CGstMessageUnref {
+    void operator()(GstMessage* message) const { gst_message_unref(message); }
+};
+struct CGstCapsUnref {
+    void operator()(GstCaps* caps) const { gst_caps_unref(caps); }
+};
+template <typename T> using GstRef = std::unique_ptr<T, CGstUnref>;
+using GstSampleRef = std::unique_ptr<GstSample, CGstSampleUnref>;
+using GstMessageRef = std::unique_ptr<GstMessage, CGstMessageUnref>;
+using GstCapsRef = std::unique_ptr<GstCaps, CGstCapsUnref>;
+
+// A running pipeline goes to NULL before its last reference drops, so that its streaming
+// threads have ended by then.
+struct CGstPipelineStop {
+    void operator()(GstElement* pipeline) const {
+        if (pipeline) {
+            gst_element_set_state(pipeline, GST_STATE_NULL);
+            gst_object_unref(pipeline);
+        }
+    }
+};
+using GstPipelineRef = std::unique_ptr<GstElement, CGstPipelineStop>;
+
+// Makes GStreamer ready once per process; false when it cannot start.
+bool EnsureGstreamer();
