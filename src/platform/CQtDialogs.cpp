@@ -98,9 +98,11 @@ void CQtDialogs::ShowNotice(const QString& text) {
     m_notice->adjustSize();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        // Top right, but below the band where the toolbar starts (10 px down, 42 tall), so a
-        // notice never covers its buttons on a narrow screen.
-        m_notice->move(area.right() - m_notice->width() - 16, area.top() + kBelowToolbarBand);
+        // Bottom right, where desktop notifications usually appear: the top of the screen
+        // holds the toolbar and the webcam window, whose buttons and picture a notice must not
+        // cover.
+        m_notice->move(area.right() - m_notice->width() - 16,
+                       area.bottom() - m_notice->height() - 16);
     }
     m_notice->show();
     m_notice->raise();
