@@ -1,7 +1,7 @@
 #pragma once
-// Paths of the files that ship beside the executable (the Arts folder, the help document),
-// written relative to the executable's folder. A backslash separates folders just as a slash
-// does, so definition files written with either keep working.
+// Paths of the files that ship with the executable (the Arts folder, the help document),
+// written relative to the program's data folder (see AppDataFolder). A backslash separates folders
+// just as a slash does, so definition files written with either keep working.
 #include <QString>
 
 // The folder that holds the program's files (the Arts folder, the help document), found from
