@@ -8,7 +8,7 @@ ifeq ($(CI),true)
   CMAKE_FLAGS += -DRAVLIN_WERROR=ON
 endif
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench fuzz package clean
 
 all: build
 
@@ -33,6 +33,10 @@ run: build
 test: build
 	@scripts/fuzz-smoke.sh $(FUZZ_SECONDS) $(BUILD)-fuzz
 	@cd $(BUILD) && ctest --no-tests=error --output-on-failure -j $(JOBS)
+
+# The .deb (ravlin_<version>_amd64.deb in the build folder), packed from the build tree as it is.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 bench: build
 	@scripts/run-bench.sh $(BUILD)

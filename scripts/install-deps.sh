@@ -21,6 +21,8 @@ PACKAGES=(
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
   gstreamer1.0-plugins-base-apps gstreamer1.0-pulseaudio
+  # the package: .deb dependencies (dpkg-shlibdeps) and the AppStream check
+  dpkg-dev appstream
   # tests: virtual display, compositor, window manager, input, clipboard, pixels, sound, media
   xvfb xauth x11-utils x11-xserver-utils xcompmgr picom openbox xdotool xclip
   imagemagick pulseaudio pulseaudio-utils ffmpeg procps psmisc

@@ -67,6 +67,7 @@ QString CCommandLine::HelpText() {
         "                     Ravlin first when none runs); bind it to a key in your\n"
         "                     desktop's keyboard settings\n"
         "  --list-commands    list the command names and what they do\n"
+        "  --autostart on|off start Ravlin when you log in, or stop doing so\n"
         "  -h, --help         show this help and exit\n"
         "      --version      show the version and exit\n"
         "\n"

@@ -18,7 +18,7 @@ constexpr int kQueryTimeoutMs = 3000;
 
 CHelpCommands::CHelpCommands(IDialogs& dialogs, const QString& appFolder)
     : m_dialogs(dialogs),
-      m_appFolder(appFolder.isEmpty() ? QCoreApplication::applicationDirPath() : appFolder),
+      m_appFolder(appFolder.isEmpty() ? AppDataFolder() : appFolder),
       m_opener([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       m_pdfHandler(&CHelpCommands::QueryPdfHandler) {
     runDialog = [](QWidget& dialog) { static_cast<QDialog&>(dialog).exec(); };

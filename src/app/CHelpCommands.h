@@ -19,7 +19,8 @@ public:
     // The desktop's application for PDF documents, empty when none is registered.
     using PdfHandlerQuery = std::function<QString()>;
 
-    // `appFolder`: where the guide ships, the executable's folder unless a test says otherwise.
+    // `appFolder`: where the guide ships — the program's data folder (beside the executable, or
+    // ../share/ravlin when installed) unless a test says otherwise.
     explicit CHelpCommands(IDialogs& dialogs, const QString& appFolder = QString());
 
     // Rows for Help (32808) and About (32807).

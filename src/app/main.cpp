@@ -1,9 +1,11 @@
 #include "CCommandLine.h"
 #include "CRavlinApp.h"
 #include "CommandNames.h"
+#include "RunAutostartOption.h"
 #include "x11/CX11Display.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 void Print(FILE* stream, const QString& text) {
@@ -12,6 +14,13 @@ void Print(FILE* stream, const QString& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // `ravlin --autostart on|off` only writes or removes a file: no display, no running copy.
+    if (argc == 3 && std::strcmp(argv[1], "--autostart") == 0) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout), err(stderr);
+        return RunAutostartOption(QString::fromLocal8Bit(argv[2]),
+                                  QCoreApplication::applicationFilePath(), out, err);
+    }
     // The command line comes first: nothing is opened, locked or connected for a request that
     // only prints, or for an argument that cannot be obeyed.
     QStringList arguments;

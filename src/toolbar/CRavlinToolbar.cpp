@@ -43,8 +43,8 @@ CRavlinToolbar::CRavlinToolbar(IToolbarOwner& owner, IDialogs& dialogs,
     if (definitionPath.isEmpty())
         m_definition = std::make_unique<CToolbarDefinition>(dialogs);
     else
-        m_definition = std::make_unique<CToolbarDefinition>(dialogs, definitionPath,
-                                                            QCoreApplication::applicationDirPath());
+        m_definition =
+            std::make_unique<CToolbarDefinition>(dialogs, definitionPath, AppDataFolder());
 }
 
 CRavlinToolbar::~CRavlinToolbar() {

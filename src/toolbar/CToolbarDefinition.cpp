@@ -4,7 +4,6 @@
 #include "ResolveAppRelativePath.h"
 #include "Trace.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <climits>
 #include <cstring>
@@ -73,7 +72,7 @@ const CButtonDefinition* CToolbarButtons::Find(const QByteArray& name) const {
 
 CToolbarDefinition::CToolbarDefinition(IDialogs& dialogs)
     : CToolbarDefinition(dialogs, ResolveAppRelativePath(QString::fromLatin1(kDefaultPath)),
-                         QCoreApplication::applicationDirPath()) {}
+                         AppDataFolder()) {}
 
 CToolbarDefinition::CToolbarDefinition(IDialogs& dialogs, const QString& path,
                                        const QString& appFolder)

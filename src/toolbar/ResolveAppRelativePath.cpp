@@ -2,9 +2,23 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+
+QString AppDataFolder(const QString& executableFolder) {
+    const QString installed =
+        QDir::cleanPath(executableFolder + QStringLiteral("/../share/ravlin"));
+    if (!QFileInfo(executableFolder + QStringLiteral("/Arts")).isDir() &&
+        QFileInfo(installed + QStringLiteral("/Arts")).isDir())
+        return installed;
+    return executableFolder;
+}
+
+QString AppDataFolder() {
+    return AppDataFolder(QCoreApplication::applicationDirPath());
+}
 
 QString ResolveAppRelativePath(const QString& path) {
-    return ResolveAppRelativePath(path, QCoreApplication::applicationDirPath());
+    return ResolveAppRelativePath(path, AppDataFolder());
 }
 
 QString ResolveAppRelativePath(const QString& path, const QString& appFolder) {

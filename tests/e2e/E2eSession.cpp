@@ -10,6 +10,10 @@
 
 namespace {
 QString ProgramPath(const QString& name) {
+    // Another copy of the program under test, such as one unpacked from the package.
+    const QString other = qEnvironmentVariable("RAVLIN_E2E_PROGRAM");
+    if (name == QLatin1String("ravlin") && !other.isEmpty())
+        return other;
     return QCoreApplication::applicationDirPath() + "/" + name;
 }
 } // namespace

@@ -4,6 +4,8 @@
 #include "QtPrinters.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(ResolveAppRelativePath, JoinsThePathToTheFolder) {
@@ -31,4 +33,34 @@ TEST(ResolveAppRelativePath, JoinsThePathToTheFolder) {
 TEST(ResolveAppRelativePath, DefaultsToTheExecutablesFolder) {
     EXPECT_EQ(ResolveAppRelativePath(".\\Arts\\toolbar.xml"),
               QCoreApplication::applicationDirPath() + "/Arts/toolbar.xml");
+}
+
+// An unpacked package keeps the executable in bin/ and its files in share/ravlin/; the build
+// tree and a portable copy keep them beside it. Whichever holds the Arts folder wins, the
+// executable's folder first.
+TEST(AppDataFolder, PrefersTheExecutablesFolderThenShareRavlin) {
+    const struct {
+        const char* name;
+        bool artsBeside;
+        bool artsInShare;
+        const char* expected; // relative to the scratch root
+    } rows[] = {
+        {"build tree", true, false, "bin"},
+        {"both", true, true, "bin"},
+        {"installed", false, true, "share/ravlin"},
+        {"neither", false, false, "bin"},
+    };
+    for (const auto& row : rows) {
+        QTemporaryDir root;
+        ASSERT_TRUE(root.isValid());
+        QDir dir(root.path());
+        ASSERT_TRUE(dir.mkpath("bin"));
+        if (row.artsBeside) {
+            ASSERT_TRUE(dir.mkpath("bin/Arts"));
+        }
+        // A data folder without the art is not used.
+        ASSERT_TRUE(dir.mkpath(row.artsInShare ? "share/ravlin/Arts" : "share/ravlin"));
+        EXPECT_EQ(AppDataFolder(root.path() + "/bin"), root.path() + "/" + row.expected)
+            << row.name;
+    }
 }
