@@ -85,6 +85,20 @@ CPackedImage CPackedImage::Pack(const QImage& image, const QRect& area) {
     return packed;
 }
 
+CPackedImage CPackedImage::Filled(const QSize& size, qreal devicePixelRatio, quint32 colour) {
+    CPackedImage packed;
+    if (size.isEmpty())
+        return packed;
+    packed.m_size = size;
+    packed.m_ratio = devicePixelRatio;
+    packed.m_columns = (size.width() + kTileSize - 1) / kTileSize;
+    const int rows = (size.height() + kTileSize - 1) / kTileSize;
+    packed.m_tiles.resize(static_cast<size_t>(packed.m_columns) * static_cast<size_t>(rows));
+    for (Tile& tile : packed.m_tiles)
+        tile.colour = colour;
+    return packed;
+}
+
 size_t CPackedImage::Bytes() const {
     size_t bytes = sizeof(*this) + m_tiles.capacity() * sizeof(Tile);
     for (const Tile& tile : m_tiles)

@@ -17,6 +17,8 @@ public:
     // The image must be of CBitmap's premultiplied ARGB format.
     static CPackedImage Pack(const QImage& image);
     static CPackedImage Pack(const QImage& image, const QRect& area);
+    // A picture of one colour, packed without ever being drawn.
+    static CPackedImage Filled(const QSize& size, qreal devicePixelRatio, quint32 colour);
 
     // A new picture of the packed size and device pixel ratio; `reuse` is filled instead when
     // it has that size and format and is not shared, saving the allocation of a whole page.

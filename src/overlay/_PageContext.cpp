@@ -16,7 +16,36 @@ _PageContext::_PageContext(const QSize& logicalSize, qreal devicePixelRatio) {
     bitmap.setDevicePixelRatio(devicePixelRatio);
 }
 
+std::unique_ptr<_PageContext> _PageContext::MakePacked(const QSize& logicalSize,
+                                                       qreal devicePixelRatio) {
+    std::unique_ptr<_PageContext> page(new _PageContext());
+    page->packed =
+        CPackedImage::Filled(DeviceSize(logicalSize, devicePixelRatio), devicePixelRatio, 0);
+    return page;
+}
+
+QImage _PageContext::Pack() {
+    if (bitmap.isNull())
+        return QImage();
+    packed = CPackedImage::Pack(bitmap);
+    return std::exchange(bitmap, QImage());
+}
+
+void _PageContext::Unpack(QImage reuse) {
+    if (!IsPacked())
+        return;
+    bitmap = packed.Unpack(std::move(reuse));
+    if (!bitmap.isNull())
+        packed = CPackedImage();
+}
+
+size_t _PageContext::Bytes() const {
+    return packed.Bytes() + static_cast<size_t>(bitmap.sizeInBytes());
+}
+
 void _PageContext::Resize(const QSize& logicalSize, qreal devicePixelRatio) {
+    const bool wasPacked = IsPacked();
+    Unpack();
     const QSize size = DeviceSize(logicalSize, devicePixelRatio);
     QImage stretched = CBitmap::CreateBitmap(size.width(), size.height());
     {
@@ -29,4 +58,6 @@ void _PageContext::Resize(const QSize& logicalSize, qreal devicePixelRatio) {
     }
     stretched.setDevicePixelRatio(devicePixelRatio);
     bitmap = stretched;
+    if (wasPacked)
+        Pack();
 }

@@ -372,6 +372,10 @@ void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_N:
         command = ID_NEW_PAGE;
         break;
+    case Qt::Key_Z:
+    case Qt::Key_Y:
+        command = CToolbarCommands::ForUndoKey(event->key(), event->modifiers());
+        break;
     case Qt::Key_Space:
         // Space never clicks a toolbar button.
         event->accept();
