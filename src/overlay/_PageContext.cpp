@@ -27,7 +27,11 @@ std::unique_ptr<_PageContext> _PageContext::MakePacked(const QSize& logicalSize,
 QImage _PageContext::Pack() {
     if (bitmap.isNull())
         return QImage();
-    packed = CPackedImage::Pack(bitmap);
+    // Every way of writing to a QImage (a painter on it, bits(), scanLine()) detaches it first,
+    // which changes its cache key: an unchanged key means the packed picture is still the
+    // page, and paging through pages without drawing packs nothing.
+    if (packed.IsNull() || bitmap.cacheKey() != m_unpackedKey)
+        packed = CPackedImage::Pack(bitmap);
     return std::exchange(bitmap, QImage());
 }
 
@@ -35,8 +39,7 @@ void _PageContext::Unpack(QImage reuse) {
     if (!IsPacked())
         return;
     bitmap = packed.Unpack(std::move(reuse));
-    if (!bitmap.isNull())
-        packed = CPackedImage();
+    m_unpackedKey = bitmap.cacheKey();
 }
 
 size_t _PageContext::Bytes() const {

@@ -27,13 +27,16 @@ struct _PageContext {
     void Unpack(QImage reuse = QImage());
     // The picture's size in device pixels, packed or not.
     QSize Size() const { return IsPacked() ? packed.Size() : bitmap.size(); }
-    // Memory the page holds, its undo steps left out.
+    // Memory the page holds (while shown, its packed picture too), its undo steps left out.
     size_t Bytes() const;
 
     QImage bitmap;
+    // While the page is shown this still holds the packed picture it was unpacked from, good
+    // for as long as nothing wrote to `bitmap` since (its cache key is unchanged).
     CPackedImage packed;
     CPageHistory history;
 
 private:
     _PageContext() = default;
+    qint64 m_unpackedKey = 0;
 };

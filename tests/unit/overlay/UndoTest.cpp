@@ -229,6 +229,16 @@ TEST_F(UndoTest, PagesNotShownArePackedSmallAndComeBackByteForByte) {
         EXPECT_TRUE(SameBytes(Page(), first)) << d.ratio;
         EXPECT_EQ(overlay->CurrentPage()->bitmap.devicePixelRatio(), d.ratio);
         EXPECT_EQ(Shown(QPoint(400, 300)), 0xFFFF0000u) << d.ratio;
+
+        // Ink added to a page brought back is packed with it the next time, and paging on
+        // without drawing changes nothing.
+        Drag(ID_ERASER, {{20, 20}, {400, 300}});
+        const QImage erased = Page();
+        for (CommandId command : {ID_NEXT_PAGE, ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_PAGE})
+            overlay->OnCommand(command);
+        EXPECT_TRUE(SameBytes(Page(), erased)) << d.ratio;
+        overlay->OnCommand(ID_NEXT_PAGE);
+        EXPECT_TRUE(SameBytes(Page(), second)) << d.ratio;
     }
 }
 
