@@ -345,6 +345,8 @@ void CRavlinToolbar::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
+    // The overlay's keys (COverlayKeys), but for Ctrl+C and Backspace, so that a click on the
+    // toolbar does not take them away; undo and redo included.
     const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
     CommandId command = 0;
     switch (event->key()) {
