@@ -96,7 +96,6 @@ public:
     // Undo and redo on the current page: strokes, eraser strokes, committed texts and Clear.
     void OnCmdUndo();
     void OnCmdRedo();
-    CUndoHistory& UndoHistory() { return m_undo; }
     void SetToolbarState(IToolbarState* state) { m_toolbarState = state ? state : &m_noToolbar; }
 
     // Screenshots: the display or the clip region, as the screen shows it, to an image file.

@@ -30,8 +30,12 @@ QImage _PageContext::Pack() {
     // Every way of writing to a QImage (a painter on it, bits(), scanLine()) detaches it first,
     // which changes its cache key: an unchanged key means the packed picture is still the
     // page, and paging through pages without drawing packs nothing.
-    if (packed.IsNull() || bitmap.cacheKey() != m_unpackedKey)
+    if (packed.IsNull() || bitmap.cacheKey() != m_unpackedKey) {
         packed = CPackedImage::Pack(bitmap);
+        // A picture that cannot be packed stays as it is rather than being lost.
+        if (packed.IsNull())
+            return QImage();
+    }
     return std::exchange(bitmap, QImage());
 }
 

@@ -254,3 +254,16 @@ TEST_F(UndoTest, APackedPageIsStretchedToTheNewDisplayToo) {
     EXPECT_LE(qAlpha(Shown(QPoint(300, 230))), 2);
 }
 } // namespace
+
+namespace {
+TEST(PageStore, APictureThatCannotBePackedStaysShownRatherThanLost) {
+    CPageStore::Pages pages;
+    pages.push_back(std::make_unique<_PageContext>(QSize(64, 32), 1.0));
+    pages.push_back(std::make_unique<_PageContext>(QSize(64, 32), 1.0));
+    pages[0]->bitmap = pages[0]->bitmap.convertToFormat(QImage::Format_RGB32);
+    pages[0]->bitmap.setPixel(3, 3, 0xFF123456);
+    CPageStore::ShowOnly(pages, 1);
+    EXPECT_FALSE(pages[0]->IsPacked());
+    EXPECT_EQ(pages[0]->bitmap.pixel(3, 3), 0xFF123456u);
+}
+} // namespace
