@@ -7,6 +7,7 @@
 // Pages: the memory of 50 pages with a few strokes each next to 50 whole bitmaps with the same
 // strokes, and Next and Previous between two such pages next to a rebuild of the surface (what
 // a page change cost while every page kept its whole bitmap).
+#include "CInkStrokes.h"
 #include "CMainWindow.h"
 #include "CPageStore.h"
 #include "CQtDialogs.h"
@@ -361,6 +362,36 @@ void BM_UnpackPage(benchmark::State& state) {
     }
 }
 
+// A short pen stroke of three segments drawn onto a page, with (`withStep`) or without the
+// undo step around it: the page remembered at the press, the changed box found and packed
+// before and after at the release.
+void StrokeOnPage(benchmark::State& state, bool withStep) {
+    CUndoHistory::Pages pages;
+    pages.push_back(std::make_unique<_PageContext>(SizeOf(state), 1.0));
+    _PageContext& page = *pages.front();
+    CUndoHistory history;
+    int row = 0;
+    for (auto _ : state) {
+        QPoint at(200, 100 + (row++ % 50) * 20);
+        if (withStep)
+            history.BeginStep(page);
+        for (int tick = 0; tick < 3; ++tick) {
+            CInkStrokes::DrawPen(page.bitmap, {at, at + QPoint(40, 5)}, 0xFFFF0000, 5.0f);
+            at += QPoint(40, 5);
+        }
+        if (withStep)
+            history.EndStep(page, pages);
+    }
+}
+
+void BM_StrokeWithUndoStep(benchmark::State& state) {
+    StrokeOnPage(state, true);
+}
+
+void BM_StrokeWithoutUndoStep(benchmark::State& state) {
+    StrokeOnPage(state, false);
+}
+
 #define RAVLIN_SIZES Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_DrawingTick)->RAVLIN_SIZES;
 BENCHMARK(BM_LongStroke)->RAVLIN_SIZES->Iterations(1);
@@ -372,6 +403,8 @@ BENCHMARK(BM_FiftyWholeBitmaps)->Args({3840, 2160})->Unit(benchmark::kMillisecon
 BENCHMARK(BM_NextAndPrevious)->RAVLIN_SIZES;
 BENCHMARK(BM_PackAndUnpackPage)->RAVLIN_SIZES;
 BENCHMARK(BM_UnpackPage)->RAVLIN_SIZES;
+BENCHMARK(BM_StrokeWithUndoStep)->RAVLIN_SIZES;
+BENCHMARK(BM_StrokeWithoutUndoStep)->RAVLIN_SIZES;
 } // namespace
 
 int main(int argc, char** argv) {

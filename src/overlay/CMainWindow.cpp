@@ -236,10 +236,12 @@ void CMainWindow::SelectDisplay(int index) {
 
     const QRect newRect = display->OverlayRect();
     const qreal ratio = DevicePixelRatio();
+    const QSize oldSize = CurrentPage() ? CurrentPage()->Size() : QSize();
     for (auto& page : pages)
         page->Resize(newRect.size(), ratio);
     // Every page was stretched: no step of any history fits its page any more.
-    m_undo.ForgetAll(pages);
+    if (!CurrentPage() || CurrentPage()->Size() != oldSize)
+        m_undo.ForgetAll(pages);
     CPageStore::ShowOnly(pages, currentPage);
     m_surface = CurrentPage() ? CurrentPage()->bitmap.copy() : QImage();
     m_surface.setDevicePixelRatio(ratio);

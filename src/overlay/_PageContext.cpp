@@ -51,9 +51,14 @@ size_t _PageContext::Bytes() const {
 }
 
 void _PageContext::Resize(const QSize& logicalSize, qreal devicePixelRatio) {
+    const QSize size = DeviceSize(logicalSize, devicePixelRatio);
+    // The same display chosen again: stretching to the same size would change nothing, and
+    // the pages put away need not be unpacked for it.
+    const qreal ratio = IsPacked() ? packed.DevicePixelRatio() : bitmap.devicePixelRatio();
+    if (size == Size() && ratio == devicePixelRatio)
+        return;
     const bool wasPacked = IsPacked();
     Unpack();
-    const QSize size = DeviceSize(logicalSize, devicePixelRatio);
     QImage stretched = CBitmap::CreateBitmap(size.width(), size.height());
     {
         QPainter painter(&stretched);
