@@ -47,6 +47,10 @@ void CUndoHistory::BeginStep(const _PageContext& page) {
     m_open = !bitmap.isNull();
     if (!m_open)
         return;
+    // Nothing wrote to the page since the last step ended (its cache key changes with every
+    // write): the copy from then is still the page.
+    if (bitmap.cacheKey() == m_beforeKey && m_before.size() == bitmap.size())
+        return;
     // Copied into the buffer of the last step: a page at 4K is 33 MB, and a fresh allocation
     // would cost its page faults on every press.
     if (m_before.size() != bitmap.size() || m_before.format() != bitmap.format())
@@ -68,12 +72,20 @@ bool CUndoHistory::EndStep(_PageContext& page, Pages& pages) {
     if (bitmap.size() != m_before.size() || bitmap.format() != CBitmap::kFormat)
         return false;
     const QRect box = ChangedBox(m_before, bitmap);
-    if (box.isEmpty())
+    if (box.isEmpty()) {
+        m_beforeKey = bitmap.cacheKey();
         return false;
+    }
     CUndoStep step;
     step.box = box;
     step.before = CPackedImage::Pack(m_before, box);
     step.after = CPackedImage::Pack(bitmap, box);
+    // The copy becomes the page as it is now, for the next step to start from.
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        std::memcpy(reinterpret_cast<quint32*>(m_before.scanLine(y)) + box.x(),
+                    reinterpret_cast<const quint32*>(bitmap.constScanLine(y)) + box.x(),
+                    static_cast<size_t>(box.width()) * 4);
+    m_beforeKey = bitmap.cacheKey();
     step.serial = ++m_serial;
     CPageHistory& history = page.history;
     DropRedo(history);
@@ -110,6 +122,7 @@ void CUndoHistory::ForgetAll(Pages& pages) {
         page->history = CPageHistory();
     m_open = false;
     m_before = QImage();
+    m_beforeKey = 0;
 }
 
 size_t CUndoHistory::Bytes(const Pages& pages) {

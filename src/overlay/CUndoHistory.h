@@ -40,7 +40,8 @@ private:
     void KeepUnderCap(Pages& pages);
 
     size_t m_capBytes;
-    QImage m_before; // the page at BeginStep; kept between steps to save allocating it again
+    QImage m_before;        // the page at BeginStep; kept between steps to save allocating it again
+    qint64 m_beforeKey = 0; // the cache key of the page m_before was last made equal to
     bool m_open = false;
     std::uint64_t m_serial = 0;
 };

@@ -154,6 +154,17 @@ TEST_F(UndoTest, ADisplayChangeEmptiesEveryHistory) {
     EXPECT_EQ(Shown(QPoint(320, 32)), 0xFFFF0000u);
 }
 
+TEST_F(UndoTest, AStepHoldsOnlyWhatChangedSinceItBeganNotWhatChangedBefore) {
+    Create();
+    Drag(ID_PEN, {{20, 20}, {200, 20}});
+    // Written to the page between two steps, as none of the tools does.
+    PaintOnPage(QRect(300, 200, 10, 10), Qt::blue);
+    const QImage marked = Page();
+    Drag(ID_PEN, {{20, 60}, {200, 60}});
+    overlay->OnCommand(ID_UNDO);
+    EXPECT_TRUE(SameBytes(Page(), marked));
+}
+
 TEST_F(UndoTest, AStrokeBeingDrawnIsNotUndoneHalfway) {
     Create();
     Drag(ID_PEN, {{20, 20}, {200, 20}});
