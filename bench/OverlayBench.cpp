@@ -256,6 +256,12 @@ void BM_FiftyPages(benchmark::State& state) {
         state.counters["rss_mb"] = ResidentMb() - start;
         state.counters["pages_mb"] =
             static_cast<double>(CPageStore::Bytes(bench.overlay.pages)) / (1024.0 * 1024.0);
+        size_t packedBytes = 0;
+        for (const auto& page : bench.overlay.pages)
+            if (page->IsPacked())
+                packedBytes += page->Bytes();
+        state.counters["packed_kb_per_page"] =
+            static_cast<double>(packedBytes) / 1024.0 / (kBenchPages - 1);
         state.counters["undo_mb"] =
             static_cast<double>(CUndoHistory::Bytes(bench.overlay.pages)) / (1024.0 * 1024.0);
     }
