@@ -4,16 +4,24 @@
 // whole-window present of the unchanged surface. Every iteration ends with a
 // round trip to the X server, so the server's share of the work is done inside the measured
 // time; the counter server_ms reports the X server's CPU per iteration, read from /proc.
+// Pages: the memory of 50 pages with a few strokes each next to 50 whole bitmaps with the same
+// strokes, and Next and Previous between two such pages next to a rebuild of the surface (what
+// a page change cost while every page kept its whole bitmap).
+#include "CInkStrokes.h"
 #include "CMainWindow.h"
+#include "CPageStore.h"
 #include "CQtDialogs.h"
+#include "CUndoHistory.h"
 #include "CommandIds.h"
 #include "x11/CX11DisplayServer.h"
 #include "x11/CX11GlobalKeys.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QPainter>
 #include <QWindow>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <ctime>
 #include <unistd.h>
 
@@ -169,7 +177,7 @@ void BM_LongStroke(benchmark::State& state) {
 void BM_TextPreviewTick(benchmark::State& state) {
     // Typing into the bubble: every tick redraws the preview of the text so far.
     COverlayUnderBench bench(SizeOf(state));
-    bench.overlay.OnCommand(ID_TEXT);
+    bench.overlay.OnCmdText();
     bench.overlay.OnLButtonDown(QPoint(400, 300));
     bench.overlay.OnLButtonUp(QPoint(400, 300));
     const QString sentence = "The quarterly figures, annotated live";
@@ -205,12 +213,204 @@ void BM_WholeWindowPresent(benchmark::State& state) {
     }
 }
 
+// Resident memory of this process in megabytes.
+double ResidentMb() {
+    QFile statm("/proc/self/statm");
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    if (fields.size() < 2)
+        return -1;
+    return fields[1].toDouble() * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// A few pen strokes across the page, different on each page.
+void DrawAFewStrokes(CMainWindow& overlay, int seed) {
+    // The pen is the tool from the start (the benchmark has no command table).
+    const QSize size = overlay.Display().OverlayRect().size();
+    for (int stroke = 0; stroke < 4; ++stroke) {
+        QPoint at(100 + (seed * 37 + stroke * 400) % (size.width() - 600),
+                  100 + (seed * 53 + stroke * 250) % (size.height() - 400));
+        overlay.OnLButtonDown(at);
+        for (int tick = 0; tick < 20; ++tick) {
+            at += QPoint(20, tick % 2 ? 9 : -4);
+            overlay.OnMouseMove(at);
+            overlay.OnTimer(CMainWindow::kStrokeTimerId);
+        }
+        overlay.OnLButtonUp(at);
+    }
+}
+
+constexpr int kBenchPages = 50;
+
+void BM_FiftyPages(benchmark::State& state) {
+    // The overlay's pages: every page but the one shown is packed.
+    for (auto _ : state) {
+        COverlayUnderBench bench(SizeOf(state));
+        const double start = ResidentMb();
+        DrawAFewStrokes(bench.overlay, 0);
+        for (int page = 1; page < kBenchPages; ++page) {
+            bench.overlay.OnCmdNewPage();
+            DrawAFewStrokes(bench.overlay, page);
+        }
+        state.counters["rss_mb"] = ResidentMb() - start;
+        state.counters["pages_mb"] =
+            static_cast<double>(CPageStore::Bytes(bench.overlay.pages)) / (1024.0 * 1024.0);
+        size_t packedBytes = 0;
+        for (const auto& page : bench.overlay.pages)
+            if (page->IsPacked())
+                packedBytes += page->Bytes();
+        state.counters["packed_kb_per_page"] =
+            static_cast<double>(packedBytes) / 1024.0 / (kBenchPages - 1);
+        state.counters["undo_mb"] =
+            static_cast<double>(CUndoHistory::Bytes(bench.overlay.pages)) / (1024.0 * 1024.0);
+    }
+}
+
+void BM_FiftyWholeBitmaps(benchmark::State& state) {
+    // The baseline: 50 whole bitmaps, as every page was kept before, with strokes of the same
+    // length drawn on them.
+    const QSize size = SizeOf(state);
+    for (auto _ : state) {
+        const double start = ResidentMb();
+        std::vector<QImage> pages;
+        for (int page = 0; page < kBenchPages; ++page) {
+            QImage image(size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(Qt::red, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            for (int stroke = 0; stroke < 4; ++stroke) {
+                const QPoint at(100 + (page * 37 + stroke * 400) % (size.width() - 600),
+                                100 + (page * 53 + stroke * 250) % (size.height() - 400));
+                painter.drawLine(at, at + QPoint(400, 50));
+            }
+            pages.push_back(std::move(image));
+        }
+        state.counters["rss_mb"] = ResidentMb() - start;
+    }
+}
+
+void BM_NextAndPrevious(benchmark::State& state) {
+    // Next and Previous in turn between two pages with a few strokes each, with the present.
+    COverlayUnderBench bench(SizeOf(state));
+    DrawAFewStrokes(bench.overlay, 0);
+    bench.overlay.OnCmdNewPage();
+    DrawAFewStrokes(bench.overlay, 1);
+    bool next = false;
+    double commandMs = 0;
+    CServerCpu server(state);
+    for (auto _ : state) {
+        // command_ms: the page change itself (the old page packed, the new one unpacked, the
+        // surface rebuilt), without the present.
+        const auto start = std::chrono::steady_clock::now();
+        if (next)
+            bench.overlay.OnCmdNextPage();
+        else
+            bench.overlay.OnCmdPrevPage();
+        commandMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        next = !next;
+        bench.overlay.repaint();
+        bench.server.RoundTrip();
+    }
+    state.counters["command_ms"] = commandMs / static_cast<double>(state.iterations());
+}
+
+void BM_PackAndUnpackPage(benchmark::State& state) {
+    // Only what packing adds to a page change: the page shown put away, the other unpacked
+    // into its buffer. The unpack alone is BM_UnpackPage.
+    const QSize size = SizeOf(state);
+    CUndoHistory::Pages pages;
+    for (int seed = 0; seed < 2; ++seed) {
+        auto page = std::make_unique<_PageContext>(size, 1.0);
+        QPainter painter(&page->bitmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::red, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        for (int stroke = 0; stroke < 4; ++stroke) {
+            const QPoint at(100 + (seed * 37 + stroke * 400) % (size.width() - 600),
+                            100 + (seed * 53 + stroke * 250) % (size.height() - 400));
+            painter.drawLine(at, at + QPoint(400, 50));
+        }
+        painter.end();
+        pages.push_back(std::move(page));
+    }
+    size_t current = 0;
+    CPageStore::ShowOnly(pages, current);
+    for (auto _ : state) {
+        current = 1 - current;
+        // Drawn on since it was shown, as a presenter does: the page is packed again.
+        pages[1 - current]->bitmap.scanLine(0)[0] ^= 1;
+        CPageStore::ShowOnly(pages, current);
+        benchmark::DoNotOptimize(pages[current]->bitmap.constBits());
+    }
+}
+
+void BM_UnpackPage(benchmark::State& state) {
+    // Bringing a page with a few strokes back into a buffer of its size.
+    const QSize size = SizeOf(state);
+    QImage page(size, QImage::Format_ARGB32_Premultiplied);
+    page.fill(Qt::transparent);
+    {
+        QPainter painter(&page);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::red, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        for (int stroke = 0; stroke < 4; ++stroke)
+            painter.drawLine(QPoint(100 + stroke * 400, 100 + stroke * 250),
+                             QPoint(500 + stroke * 400, 150 + stroke * 250));
+    }
+    const CPackedImage packed = CPackedImage::Pack(page);
+    QImage buffer(size, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        buffer = packed.Unpack(std::move(buffer));
+        benchmark::DoNotOptimize(buffer.constBits());
+    }
+}
+
+// A short pen stroke of three segments drawn onto a page, with (`withStep`) or without the
+// undo step around it: the page remembered at the press, the changed box found and packed
+// before and after at the release.
+void StrokeOnPage(benchmark::State& state, bool withStep) {
+    CUndoHistory::Pages pages;
+    pages.push_back(std::make_unique<_PageContext>(SizeOf(state), 1.0));
+    _PageContext& page = *pages.front();
+    CUndoHistory history;
+    int row = 0;
+    for (auto _ : state) {
+        QPoint at(200, 100 + (row++ % 50) * 20);
+        if (withStep)
+            history.BeginStep(page);
+        for (int tick = 0; tick < 3; ++tick) {
+            CInkStrokes::DrawPen(page.bitmap, {at, at + QPoint(40, 5)}, 0xFFFF0000, 5.0f);
+            at += QPoint(40, 5);
+        }
+        if (withStep)
+            history.EndStep(page, pages);
+    }
+}
+
+void BM_StrokeWithUndoStep(benchmark::State& state) {
+    StrokeOnPage(state, true);
+}
+
+void BM_StrokeWithoutUndoStep(benchmark::State& state) {
+    StrokeOnPage(state, false);
+}
+
 #define RAVLIN_SIZES Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_DrawingTick)->RAVLIN_SIZES;
 BENCHMARK(BM_LongStroke)->RAVLIN_SIZES->Iterations(1);
 BENCHMARK(BM_TextPreviewTick)->RAVLIN_SIZES;
 BENCHMARK(BM_DoRedrawAndPresent)->RAVLIN_SIZES;
 BENCHMARK(BM_WholeWindowPresent)->RAVLIN_SIZES;
+BENCHMARK(BM_FiftyPages)->Args({3840, 2160})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_FiftyWholeBitmaps)->Args({3840, 2160})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_NextAndPrevious)->RAVLIN_SIZES;
+BENCHMARK(BM_PackAndUnpackPage)->RAVLIN_SIZES;
+BENCHMARK(BM_UnpackPage)->RAVLIN_SIZES;
+BENCHMARK(BM_StrokeWithUndoStep)->RAVLIN_SIZES;
+BENCHMARK(BM_StrokeWithoutUndoStep)->RAVLIN_SIZES;
 } // namespace
 
 int main(int argc, char** argv) {

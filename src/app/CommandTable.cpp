@@ -24,6 +24,8 @@ void BuildCommandTable(CMainWindow& overlay) {
     map.On(ID_TEXT, [&overlay] { overlay.OnCmdText(); });
     map.On(ID_MOUSE, [&overlay] { overlay.OnCmdMouse(); });
     map.On(ID_CLEAR, [&overlay] { overlay.OnCmdClear(); });
+    map.On(ID_UNDO, [&overlay] { overlay.OnCmdUndo(); });
+    map.On(ID_REDO, [&overlay] { overlay.OnCmdRedo(); });
     map.On(ID_WHITEBOARD, [&overlay] { overlay.OnCmdWhiteboard(); });
     map.On(ID_NEW_PAGE, [&overlay] { overlay.OnCmdNewPage(); });
     map.On(ID_NEXT_PAGE, [&overlay] { overlay.OnCmdNextPage(); });

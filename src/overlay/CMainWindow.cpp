@@ -4,6 +4,7 @@
 #include "CGraphics.h"
 #include "CInkStrokes.h"
 #include "COverlayKeys.h"
+#include "CPageStore.h"
 #include "CPages.h"
 #include "CPen.h"
 #include "CPreferences.h"
@@ -254,8 +255,13 @@ void CMainWindow::SelectDisplay(int index) {
 
     const QRect newRect = display->OverlayRect();
     const qreal ratio = DevicePixelRatio();
+    const QSize oldSize = CurrentPage() ? CurrentPage()->Size() : QSize();
     for (auto& page : pages)
         page->Resize(newRect.size(), ratio);
+    // Every page was stretched: no step of any history fits its page any more.
+    if (!CurrentPage() || CurrentPage()->Size() != oldSize)
+        m_undo.ForgetAll(pages);
+    CPageStore::ShowOnly(pages, currentPage);
     m_surface = CurrentPage() ? CurrentPage()->bitmap.copy() : QImage();
     m_surface.setDevicePixelRatio(ratio);
     MakeSurfaces();
@@ -381,6 +387,8 @@ void CMainWindow::OnLButtonUp(const QPoint& point) {
 
 void CMainWindow::BeginStroke(const QPoint& point) {
     dirtyRect = QRect(0, 0, 0, 0);
+    if (tool <= 2 && CurrentPage())
+        m_undo.BeginStep(*CurrentPage());
     if (tool == 3)
         clipRegion = QRect(point.x(), point.y(), clipRegion.width(), clipRegion.height());
     if (tool == 4) {
@@ -410,6 +418,8 @@ void CMainWindow::EndStroke(const QPoint& point) {
     if (tool <= 2 && strokePoints.size() > 1)
         DrawStrokeStep();
     strokePoints.clear();
+    if (m_undo.IsStepOpen() && CurrentPage())
+        m_undo.EndStep(*CurrentPage(), pages);
     if (tool == 3)
         EndClipSelection();
     else if (tool == 4)
@@ -439,8 +449,11 @@ void CMainWindow::DrawTextPreview() {
 }
 
 void CMainWindow::CommitText() {
-    if (_PageContext* page = CurrentPage())
+    if (_PageContext* page = CurrentPage()) {
+        m_undo.BeginStep(*page);
         DrawTextAnnotation(page->bitmap, false);
+        m_undo.EndStep(*page, pages);
+    }
     CancelText();
 }
 
@@ -693,6 +706,9 @@ void CMainWindow::SelectPage(size_t index) {
 }
 
 void CMainWindow::AfterPageChange(bool tellToolbar) {
+    // A stroke still being drawn belongs to the page that is no longer shown.
+    m_undo.CancelStep();
+    CPageStore::ShowOnly(pages, currentPage);
     RefreshToolTexture();
     if (tellToolbar)
         m_toolbarState->SetPageInfo(static_cast<int>(currentPage), static_cast<int>(pages.size()));
@@ -716,13 +732,42 @@ void CMainWindow::OnCmdPrevPage() {
 }
 
 void CMainWindow::OnCmdDeletePage() {
-    // The only page is cleared, and the counter stays as it was.
-    AfterPageChange(CPages::Delete(pages, currentPage));
+    // The only page is cleared, and the counter stays as it was; that clearing can be undone
+    // like Clear.
+    _PageContext* only = pages.size() == 1 ? CurrentPage() : nullptr;
+    if (only)
+        m_undo.BeginStep(*only);
+    const bool removed = CPages::Delete(pages, currentPage);
+    if (only)
+        m_undo.EndStep(*only, pages);
+    AfterPageChange(removed);
 }
 
 void CMainWindow::OnCmdClear() {
-    if (_PageContext* page = CurrentPage())
+    if (_PageContext* page = CurrentPage()) {
+        m_undo.BeginStep(*page);
         CPages::Clear(*page);
+        m_undo.EndStep(*page, pages);
+    }
+    DoRedraw();
+    RefreshToolTexture();
+}
+
+void CMainWindow::OnCmdUndo() {
+    ApplyHistory(false);
+}
+
+void CMainWindow::OnCmdRedo() {
+    ApplyHistory(true);
+}
+
+void CMainWindow::ApplyHistory(bool redo) {
+    // Not in the middle of a drag: the stroke being drawn is not a step yet.
+    _PageContext* page = CurrentPage();
+    if (!page || buttonDown)
+        return;
+    if (!(redo ? CUndoHistory::Redo(*page) : CUndoHistory::Undo(*page)))
+        return;
     DoRedraw();
     RefreshToolTexture();
 }

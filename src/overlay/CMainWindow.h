@@ -7,6 +7,7 @@
 #include "CRavlinToolbar.h"
 #include "CTextTool.h"
 #include "CTextWindow.h"
+#include "CUndoHistory.h"
 #include "CWebcamWindow.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
@@ -120,6 +121,9 @@ public:
     void OnCmdBlackboardScene();
     void OnCmdDesktopScene();
     void SelectPage(size_t index);
+    // Undo and redo on the current page: strokes, eraser strokes, committed texts and Clear.
+    void OnCmdUndo();
+    void OnCmdRedo();
     void SetToolbarState(IToolbarState* state) { m_toolbarState = state ? state : &m_noToolbar; }
 
     // Screenshots: the display or the clip region, as the screen shows it, to an image file.
@@ -260,6 +264,7 @@ private:
     void DrawTextPreview();
     CTextLook TextLook() const;
     void AfterPageChange(bool tellToolbar);
+    void ApplyHistory(bool redo);
     void ChooseBoard(ARGB colour);
     void OnSetCursor();
     void UpdateFallbackShape();
@@ -280,6 +285,7 @@ private:
     IToolbarState* m_toolbarState = &m_noToolbar;
     std::unique_ptr<CTextTool> m_textTool;
     std::unique_ptr<CScreenshotSaver> m_screenshotSaver;
+    CUndoHistory m_undo;
     QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
     std::vector<QPointer<QWidget>> m_openDialogs;

@@ -28,6 +28,15 @@ COverlayKeyAction COverlayKeys::Lookup(int key, Qt::KeyboardModifiers modifiers,
         return {};
     case Qt::Key_N:
         return {ID_NEW_PAGE, false, true};
+    // Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo.
+    case Qt::Key_Z:
+        if (!modifiers.testFlag(Qt::ControlModifier))
+            return {};
+        return {modifiers.testFlag(Qt::ShiftModifier) ? ID_REDO : ID_UNDO, false, false};
+    case Qt::Key_Y:
+        if (!modifiers.testFlag(Qt::ControlModifier))
+            return {};
+        return {ID_REDO, false, false};
     default:
         return {};
     }

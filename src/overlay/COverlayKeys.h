@@ -1,5 +1,7 @@
 #pragma once
-// The keys the overlay handles itself while it has the keyboard.
+// The keys the overlay handles itself while it has the keyboard. The toolbar takes the same
+// ones (CRavlinToolbar::keyPressEvent) but for Ctrl+C and Backspace; keep the two in step.
+// Undo and redo are Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y, as in most programs.
 #include "CommandIds.h"
 
 #include <Qt>

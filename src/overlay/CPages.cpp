@@ -4,8 +4,9 @@
 
 void CPages::New(List& pages, size_t& current, const QSize& size, qreal devicePixelRatio) {
     const size_t at = pages.empty() ? 0 : current + 1;
+    // Made packed: it takes over the buffer of the page it replaces when it is shown.
     pages.insert(pages.begin() + static_cast<long>(at),
-                 std::make_unique<_PageContext>(size, devicePixelRatio));
+                 _PageContext::MakePacked(size, devicePixelRatio));
     current = at;
 }
 

@@ -10,7 +10,8 @@ class CPages {
 public:
     using List = std::vector<std::unique_ptr<_PageContext>>;
 
-    // A new empty page after the current one, which it becomes.
+    // A new empty page after the current one, which it becomes; it is made packed, and
+    // CPageStore::ShowOnly unpacks it.
     static void New(List& pages, size_t& current, const QSize& size, qreal devicePixelRatio);
     static bool Next(const List& pages, size_t& current);
     static bool Previous(size_t& current);

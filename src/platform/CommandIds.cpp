@@ -68,6 +68,8 @@ const std::vector<CommandInfo>& AllCommands() {
         {ID_SCENE_DESKTOP, "Desktop"},
         {ID_TEXT_WHITE, "White"},
         {ID_TEXT_YELLOW, "Yellow"},
+        {ID_UNDO, "Undo"},
+        {ID_REDO, "Redo"},
     };
     return commands;
 }

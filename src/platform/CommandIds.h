@@ -73,6 +73,9 @@ enum : CommandId {
     ID_SCENE_DESKTOP = 32858,
     ID_TEXT_WHITE = 32860,
     ID_TEXT_YELLOW = 32861,
+    // Not in the menu tables: reached by keys, the toolbar's keys and the command line.
+    ID_UNDO = 32870,
+    ID_REDO = 32871,
 };
 
 struct CommandInfo {

@@ -43,6 +43,8 @@ const std::vector<CommandName>& CommandNames::All() {
         {"text-48pt", A::Command, ID_TEXT_48PT, "Text tool, 48 points"},
         // Pages and scenes.
         {"clear", A::Command, ID_CLEAR, "Clear the current page"},
+        {"undo", A::Command, ID_UNDO, "Undo the last drawing step on the current page"},
+        {"redo", A::Command, ID_REDO, "Redo the drawing step undone last"},
         {"new-page", A::Command, ID_NEW_PAGE, "Insert a new page after the current one"},
         {"next-page", A::Command, ID_NEXT_PAGE, "Show the next page"},
         {"previous-page", A::Command, ID_PREVIOUS_PAGE, "Show the previous page"},

@@ -346,7 +346,9 @@ void CRavlinToolbar::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
-    // Keys 1 to 4 by their place on the keyboard, whatever the layout prints on them.
+    // The overlay's keys (COverlayKeys), but for Ctrl+C and Backspace, so that a click on the
+    // toolbar does not take them away; undo and redo included. Keys 1 to 4 go by their place
+    // on the keyboard, whatever the layout prints on them.
     static constexpr CommandId kDigitCommands[] = {ID_PEN, ID_MARKER, ID_ERASER, ID_MOUSE};
     const int digit =
         CMainRowDigits::Digit(event->key(), event->nativeScanCode(), event->modifiers());
@@ -363,6 +365,10 @@ void CRavlinToolbar::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_N:
         command = ID_NEW_PAGE;
+        break;
+    case Qt::Key_Z:
+    case Qt::Key_Y:
+        command = CToolbarCommands::ForUndoKey(event->key(), event->modifiers());
         break;
     case Qt::Key_Space:
         // Space never clicks a toolbar button.

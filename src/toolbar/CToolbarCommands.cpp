@@ -52,3 +52,13 @@ bool CToolbarCommands::IsVisible(const QString& name, bool show, bool recording,
                  (name == "resume" && !paused));
     return !(name == "pause" || name == "resume" || name == "stop");
 }
+
+CommandId CToolbarCommands::ForUndoKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (!modifiers.testFlag(Qt::ControlModifier))
+        return 0;
+    if (key == Qt::Key_Z)
+        return modifiers.testFlag(Qt::ShiftModifier) ? ID_REDO : ID_UNDO;
+    if (key == Qt::Key_Y)
+        return ID_REDO;
+    return 0;
+}

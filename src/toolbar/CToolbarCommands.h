@@ -4,6 +4,7 @@
 #include "CommandIds.h"
 
 #include <QString>
+#include <Qt>
 #include <optional>
 
 struct CToolbarAction {
@@ -19,6 +20,8 @@ public:
     static std::optional<CToolbarAction> ForControl(int controlId);
     // Whether the button of this name shows, for a toolbar that is shown (`show`) or a tab.
     static bool IsVisible(const QString& name, bool show, bool recording, bool paused);
+    // Ctrl+Z: undo; Ctrl+Shift+Z and Ctrl+Y: redo; 0 for any other key.
+    static CommandId ForUndoKey(int key, Qt::KeyboardModifiers modifiers);
     // The page counter's text.
     static QString PageInfo(int index, int count) {
         return QStringLiteral("%1 / %2").arg(index + 1).arg(count);

@@ -107,6 +107,34 @@ TEST_F(DocumentE2e, EachPageKeepsItsOwnInk) {
     EXPECT_TRUE(ScreenShows({450, 200}, IsRed));
 }
 
+TEST_F(DocumentE2e, CtrlZTakesTheLastStrokeAwayOnItsOwnPageAndCtrlYBringsItBack) {
+    // Pixels only: the window manager and the scale add nothing here, so it runs once.
+    if (g_session->Mode() != CVirtualSession::EMode::Compositor || ProgramScale() != 1)
+        GTEST_SKIP() << "runs in the compositor session at scale 1";
+    Xdotool({"key", "alt+shift+p"});
+    Drag({200, 200}, {700, 200}, 9);
+    Drag({200, 300}, {700, 300}, 9);
+    ASSERT_TRUE(ScreenShows({450, 300}, IsRed));
+    Xdotool({"key", "ctrl+z"});
+    EXPECT_TRUE(ScreenShows({450, 300}, IsWitness)) << "the last stroke is gone";
+    EXPECT_TRUE(ScreenShows({450, 200}, IsRed)) << "the one before stays";
+    Xdotool({"key", "ctrl+y"});
+    EXPECT_TRUE(ScreenShows({450, 300}, IsRed)) << "redone";
+
+    // Another page has its own steps; coming back, page 1's are still there.
+    Xdotool({"key", "n"});
+    Drag({200, 400}, {700, 400}, 9);
+    ASSERT_TRUE(ScreenShows({450, 400}, IsRed));
+    Xdotool({"key", "Left"});
+    Xdotool({"key", "ctrl+z"});
+    Xdotool({"key", "ctrl+z"});
+    EXPECT_TRUE(ScreenShows({450, 200}, IsWitness));
+    Xdotool({"key", "ctrl+shift+z"});
+    EXPECT_TRUE(ScreenShows({450, 200}, IsRed));
+    Xdotool({"key", "Right"});
+    EXPECT_TRUE(ScreenShows({450, 400}, IsRed)) << "page 2 untouched";
+}
+
 TEST_F(DocumentE2e, ScreenshotsInEveryFormatAndOfARegion) {
     Xdotool({"key", "alt+shift+p"});
     Drag({200, 300}, {700, 300}, 9);

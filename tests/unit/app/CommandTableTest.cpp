@@ -21,11 +21,13 @@ TEST(CommandIds, MenuTextsAreThoseOfTheMenus) {
         {ID_SCENE_WHITEBOARD, "Whiteboard"},
         {ID_TEXT_YELLOW, "Yellow"},
         {ID_PREFERENCES, "Preferences..."},
+        {ID_UNDO, "Undo"},
+        {ID_REDO, "Redo"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CommandMenuText(c.id), QString::fromLatin1(c.text)) << c.id;
     EXPECT_EQ(CommandMenuText(32772), QString());
-    EXPECT_EQ(AllCommands().size(), 63u);
+    EXPECT_EQ(AllCommands().size(), 65u);
     for (size_t i = 1; i < AllCommands().size(); ++i)
         EXPECT_LT(AllCommands()[i - 1].id, AllCommands()[i].id);
 }

@@ -52,7 +52,7 @@ TEST_F(SelectDisplayTest, PagesClipRegionAndTextAnchorFollowToAnotherResolution)
 
     EXPECT_EQ(overlay->geometry(), QRect(1920, 200, 1280, 1024));
     for (const auto& page : overlay->pages)
-        EXPECT_EQ(page->bitmap.size(), QSize(1280, 1024));
+        EXPECT_EQ(page->Size(), QSize(1280, 1024));
     // Stretched: the block now spans 128 x 100 from (640, 504).
     EXPECT_EQ(Unpremultiplied(overlay->CurrentPage()->bitmap, QPoint(700, 550)), 0xFFFF0000u);
     EXPECT_EQ(Unpremultiplied(overlay->Surface(), QPoint(700, 550)), 0xFFFF0000u);

@@ -94,6 +94,11 @@ TEST_F(ShortcutTest, OverlayKeys) {
         {Qt::Key_2, Qt::KeypadModifier, {}, true},
         {Qt::Key_C, {}, {}, true},
         {Qt::Key_Q, {}, {}, true},
+        {Qt::Key_Z, Qt::ControlModifier, {ID_UNDO}, false},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, {ID_REDO}, false},
+        {Qt::Key_Y, Qt::ControlModifier, {ID_REDO}, false},
+        {Qt::Key_Z, {}, {}, true},
+        {Qt::Key_Y, {}, {}, true},
     };
     for (const auto& c : cases) {
         dispatched.clear();

@@ -338,6 +338,10 @@ TEST_F(RavlinToolbarTest, ItsOwnKeysBecomeCommands) {
         {"keypad 3", Qt::Key_3, Qt::KeypadModifier, 89, 0xffb3, {}},
         {"keypad 4", Qt::Key_4, Qt::KeypadModifier, 83, 0xffb4, {}},
         {"N", Qt::Key_N, Qt::NoModifier, 57, 0x6e, {ID_NEW_PAGE}},
+        {"Ctrl+Z", Qt::Key_Z, Qt::ControlModifier, 52, 0x7a, {ID_UNDO}},
+        {"Ctrl+Shift+Z", Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, 52, 0x5a, {ID_REDO}},
+        {"Ctrl+Y", Qt::Key_Y, Qt::ControlModifier, 29, 0x79, {ID_REDO}},
+        {"Z", Qt::Key_Z, Qt::NoModifier, 52, 0x7a, {}},
         {"Space", Qt::Key_Space, Qt::NoModifier, 65, 0x20, {}},
         {"Esc", Qt::Key_Escape, Qt::NoModifier, 9, 0xff1b, {}},
     };

@@ -1,0 +1,283 @@
+// Undo and redo of strokes, eraser strokes, committed texts and Clear, page by page, with the
+// memory of all histories capped; and pages put away packed while they are not shown.
+#include "CPageStore.h"
+#include "CUndoHistory.h"
+#include "OverlayFixture.h"
+
+#include <cstring>
+
+namespace {
+bool SameBytes(const QImage& a, const QImage& b) {
+    if (a.size() != b.size() || a.format() != b.format())
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.constScanLine(y), b.constScanLine(y),
+                        static_cast<size_t>(a.width()) * 4) != 0)
+            return false;
+    return true;
+}
+
+class UndoTest : public OverlayFixture {
+protected:
+    void Create(QSize logical = QSize(400, 300), qreal ratio = 1.0) {
+        CreateOverlay(
+            {{QRect(QPoint(0, 0), logical), QRect(QPoint(0, 0), logical), true, ratio, "screen"},
+             {QRect(5000, 0, 640, 480), QRect(5000, 0, 640, 480), false, 1.0, "other"}});
+    }
+    // A drag with a drawing tick after every move, with the tool chosen by `command`.
+    void Drag(CommandId command, const std::vector<QPoint>& points) {
+        overlay->OnCommand(command);
+        overlay->OnLButtonDown(points.front());
+        for (size_t i = 1; i < points.size(); ++i) {
+            overlay->OnMouseMove(points[i]);
+            overlay->OnTimer(CMainWindow::kStrokeTimerId);
+        }
+        overlay->OnLButtonUp(points.back());
+    }
+    void Type(QPoint at, const QString& typed) {
+        overlay->OnCommand(ID_TEXT);
+        overlay->OnLButtonDown(at);
+        overlay->OnLButtonUp(at);
+        overlay->text = typed;
+        overlay->CommitText();
+    }
+    QImage Page() const { return overlay->CurrentPage()->bitmap.copy(); }
+    // The surface at a point in overlay coordinates.
+    QRgb Shown(QPoint p) const {
+        const qreal ratio = overlay->Surface().devicePixelRatio();
+        return Unpremultiplied(overlay->Surface(), (QPointF(p) * ratio).toPoint());
+    }
+};
+
+TEST_F(UndoTest, UndoingEveryKindOfStepGivesBackTheBlankPageAndRedoTheDrawnOne) {
+    const struct {
+        QSize logical;
+        qreal ratio;
+    } displays[] = {{QSize(400, 300), 1.0}, {QSize(300, 200), 2.0}};
+    for (const auto& d : displays) {
+        Create(d.logical, d.ratio);
+        const QImage blank = Page();
+        std::vector<QImage> states{blank};
+        const auto step = [&](const std::function<void()>& act) {
+            act();
+            ASSERT_FALSE(SameBytes(Page(), states.back())) << "the step changed nothing";
+            states.push_back(Page());
+        };
+        step([&] { Drag(ID_PEN, {{20, 20}, {150, 60}, {250, 40}}); });
+        step([&] { Drag(ID_MARKER, {{30, 80}, {200, 80}}); });
+        step([&] { Drag(ID_ERASER, {{100, 10}, {100, 120}}); });
+        step([&] { Type(QPoint(40, 150), "Hello"); });
+        step([&] { overlay->OnCommand(ID_CLEAR); });
+
+        for (size_t i = states.size() - 1; i > 0; --i) {
+            overlay->OnCommand(ID_UNDO);
+            EXPECT_TRUE(SameBytes(Page(), states[i - 1])) << d.ratio << ": undo to state " << i - 1;
+        }
+        EXPECT_TRUE(SameBytes(Page(), blank)) << d.ratio;
+        EXPECT_LE(qAlpha(Shown(QPoint(150, 60))), 2) << "the surface shows the undone page";
+        overlay->OnCommand(ID_UNDO); // nothing left: nothing happens
+        EXPECT_TRUE(SameBytes(Page(), blank)) << d.ratio;
+
+        for (size_t i = 1; i < states.size(); ++i) {
+            overlay->OnCommand(ID_REDO);
+            EXPECT_TRUE(SameBytes(Page(), states[i])) << d.ratio << ": redo to state " << i;
+        }
+        overlay->OnCommand(ID_REDO);
+        EXPECT_TRUE(SameBytes(Page(), states.back())) << d.ratio;
+        // Back before the Clear: the pen line shows again.
+        overlay->OnCommand(ID_UNDO);
+        EXPECT_EQ(Shown(QPoint(250, 40)), 0xFFFF0000u) << d.ratio;
+    }
+}
+
+TEST_F(UndoTest, NewInkAfterAnUndoDropsTheRedoSteps) {
+    Create();
+    Drag(ID_PEN, {{20, 20}, {200, 20}});
+    Drag(ID_PEN, {{20, 60}, {200, 60}});
+    overlay->OnCommand(ID_UNDO);
+    Drag(ID_PEN, {{20, 100}, {200, 100}});
+    const QImage drawn = Page();
+    overlay->OnCommand(ID_REDO);
+    EXPECT_TRUE(SameBytes(Page(), drawn)) << "nothing to redo";
+    EXPECT_LE(qAlpha(Shown(QPoint(100, 60))), 2);
+    overlay->OnCommand(ID_UNDO);
+    overlay->OnCommand(ID_UNDO);
+    EXPECT_LE(qAlpha(Shown(QPoint(100, 20))), 2) << "the first line was the step before";
+}
+
+TEST_F(UndoTest, EachPageKeepsItsOwnStepsThroughPageAndSceneChanges) {
+    Create();
+    Drag(ID_PEN, {{20, 20}, {200, 20}});
+    overlay->OnCommand(ID_NEW_PAGE);
+    Drag(ID_PEN, {{20, 60}, {200, 60}});
+    overlay->OnCommand(ID_SCENE_BLACKBOARD);
+    overlay->OnCommand(ID_PREVIOUS_PAGE);
+    overlay->OnCommand(ID_SCENE_DESKTOP);
+
+    overlay->OnCommand(ID_UNDO); // page 1's line, not page 2's
+    EXPECT_LE(qAlpha(Shown(QPoint(100, 20))), 2);
+    overlay->OnCommand(ID_UNDO);
+    overlay->OnCommand(ID_NEXT_PAGE);
+    EXPECT_EQ(Shown(QPoint(100, 60)), 0xFFFF0000u) << "page 2 untouched";
+    overlay->OnCommand(ID_UNDO);
+    EXPECT_LE(qAlpha(Shown(QPoint(100, 60))), 2);
+    overlay->OnCommand(ID_PREVIOUS_PAGE);
+    overlay->OnCommand(ID_REDO);
+    EXPECT_EQ(Shown(QPoint(100, 20)), 0xFFFF0000u) << "page 1's redo kept";
+}
+
+TEST_F(UndoTest, ADisplayChangeEmptiesEveryHistory) {
+    Create();
+    Drag(ID_PEN, {{20, 20}, {200, 20}});
+    overlay->OnCommand(ID_NEW_PAGE);
+    Drag(ID_PEN, {{20, 60}, {200, 60}});
+    overlay->OnCommand(ID_UNDO); // leaves a redo step on page 2
+    const size_t bytes = CUndoHistory::Bytes(overlay->pages);
+    EXPECT_GT(bytes, 0u);
+    overlay->SelectDisplay(0); // the display in use again: nothing is stretched
+    EXPECT_EQ(CUndoHistory::Bytes(overlay->pages), bytes);
+
+    overlay->SelectDisplay(1);
+    EXPECT_EQ(CUndoHistory::Bytes(overlay->pages), 0u);
+    for (CommandId page : {ID_NEXT_PAGE, ID_PREVIOUS_PAGE}) {
+        overlay->OnCommand(page);
+        const QImage before = Page();
+        overlay->OnCommand(ID_UNDO);
+        overlay->OnCommand(ID_REDO);
+        EXPECT_TRUE(SameBytes(Page(), before)) << page;
+    }
+    // The stretched line of page 1 is still there, and new steps work at the new size.
+    EXPECT_EQ(Shown(QPoint(320, 32)), 0xFFFF0000u);
+    Drag(ID_PEN, {{20, 300}, {500, 300}});
+    overlay->OnCommand(ID_UNDO);
+    EXPECT_LE(qAlpha(Shown(QPoint(300, 300))), 2);
+    EXPECT_EQ(Shown(QPoint(320, 32)), 0xFFFF0000u);
+}
+
+TEST_F(UndoTest, AStepHoldsOnlyWhatChangedSinceItBeganNotWhatChangedBefore) {
+    Create();
+    Drag(ID_PEN, {{20, 20}, {200, 20}});
+    // Written to the page between two steps, as none of the tools does.
+    PaintOnPage(QRect(300, 200, 10, 10), Qt::blue);
+    const QImage marked = Page();
+    Drag(ID_PEN, {{20, 60}, {200, 60}});
+    overlay->OnCommand(ID_UNDO);
+    EXPECT_TRUE(SameBytes(Page(), marked));
+}
+
+TEST_F(UndoTest, AStrokeBeingDrawnIsNotUndoneHalfway) {
+    Create();
+    Drag(ID_PEN, {{20, 20}, {200, 20}});
+    overlay->OnLButtonDown(QPoint(20, 60));
+    overlay->OnMouseMove(QPoint(200, 60));
+    overlay->OnTimer(CMainWindow::kStrokeTimerId);
+    overlay->OnCommand(ID_UNDO);
+    EXPECT_EQ(Shown(QPoint(100, 20)), 0xFFFF0000u) << "ignored while the button is down";
+    overlay->OnLButtonUp(QPoint(200, 60));
+    overlay->OnCommand(ID_UNDO);
+    EXPECT_LE(qAlpha(Shown(QPoint(100, 60))), 2);
+    EXPECT_EQ(Shown(QPoint(100, 20)), 0xFFFF0000u);
+}
+
+// A step on `page` that paints a block of many colours at its own place.
+void Paint(CUndoHistory& history, CUndoHistory::Pages& pages, size_t page, int place) {
+    _PageContext& p = *pages[page];
+    history.BeginStep(p);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x)
+            p.bitmap.setPixel(place * 50 + x, y, qRgba(x * 5, y * 5, place * 20, 255));
+    history.EndStep(p, pages);
+}
+
+TEST(UndoHistory, AllHistoriesTogetherStayUnderTheCapTheOldestStepsGoingFirst) {
+    CUndoHistory::Pages pages;
+    pages.push_back(std::make_unique<_PageContext>(QSize(400, 100), 1.0));
+    pages.push_back(std::make_unique<_PageContext>(QSize(400, 100), 1.0));
+    size_t stepBytes = 0;
+    {
+        CUndoHistory probe;
+        Paint(probe, pages, 0, 7);
+        stepBytes = CUndoHistory::Bytes(pages);
+        pages[0]->history = CPageHistory();
+    }
+    CUndoHistory history(stepBytes * 3 + stepBytes / 2);
+    // Five steps, alternately on the two pages: the first two must go.
+    for (int i = 0; i < 5; ++i)
+        Paint(history, pages, static_cast<size_t>(i % 2), i);
+    EXPECT_LE(CUndoHistory::Bytes(pages), history.CapBytes());
+    EXPECT_EQ(pages[0]->history.undo.size(), 2u); // steps 3 and 5
+    EXPECT_EQ(pages[1]->history.undo.size(), 1u); // step 4
+    while (CUndoHistory::Undo(*pages[0])) {
+    }
+    EXPECT_EQ(qAlpha(pages[0]->bitmap.pixel(10, 10)), 255) << "step 1 can no longer be undone";
+    EXPECT_EQ(qAlpha(pages[0]->bitmap.pixel(110, 10)), 0) << "step 3 was undone";
+}
+
+TEST_F(UndoTest, PagesNotShownArePackedSmallAndComeBackByteForByte) {
+    const struct {
+        QSize logical;
+        qreal ratio;
+    } displays[] = {{QSize(1920, 1080), 1.0}, {QSize(960, 540), 2.0}};
+    for (const auto& d : displays) {
+        Create(d.logical, d.ratio);
+        Drag(ID_PEN, {{20, 20}, {400, 300}, {900, 100}});
+        Drag(ID_MARKER, {{30, 400}, {800, 420}});
+        Type(QPoint(100, 200), "Quarterly figures");
+        const QImage first = Page();
+        overlay->OnCommand(ID_NEW_PAGE);
+        Drag(ID_PEN, {{50, 50}, {300, 50}});
+        const QImage second = Page();
+        overlay->OnCommand(ID_NEW_PAGE);
+
+        const size_t full = static_cast<size_t>(first.sizeInBytes());
+        ASSERT_EQ(overlay->pages.size(), 3u);
+        for (size_t i : {0u, 1u}) {
+            EXPECT_TRUE(overlay->pages[i]->IsPacked()) << d.ratio << " page " << i;
+            EXPECT_LT(overlay->pages[i]->Bytes(), full / 10) << d.ratio << " page " << i;
+        }
+        EXPECT_FALSE(overlay->pages[2]->IsPacked());
+
+        overlay->OnCommand(ID_PREVIOUS_PAGE);
+        EXPECT_TRUE(SameBytes(Page(), second)) << d.ratio;
+        overlay->OnCommand(ID_PREVIOUS_PAGE);
+        EXPECT_TRUE(SameBytes(Page(), first)) << d.ratio;
+        EXPECT_EQ(overlay->CurrentPage()->bitmap.devicePixelRatio(), d.ratio);
+        EXPECT_EQ(Shown(QPoint(400, 300)), 0xFFFF0000u) << d.ratio;
+
+        // Ink added to a page brought back is packed with it the next time, and paging on
+        // without drawing changes nothing.
+        Drag(ID_ERASER, {{20, 20}, {400, 300}});
+        const QImage erased = Page();
+        for (CommandId command : {ID_NEXT_PAGE, ID_PREVIOUS_PAGE, ID_NEXT_PAGE, ID_PREVIOUS_PAGE})
+            overlay->OnCommand(command);
+        EXPECT_TRUE(SameBytes(Page(), erased)) << d.ratio;
+        overlay->OnCommand(ID_NEXT_PAGE);
+        EXPECT_TRUE(SameBytes(Page(), second)) << d.ratio;
+    }
+}
+
+TEST_F(UndoTest, APackedPageIsStretchedToTheNewDisplayToo) {
+    Create();
+    PaintOnPage(QRect(200, 150, 40, 30), Qt::red);
+    overlay->OnCommand(ID_NEW_PAGE);
+    overlay->SelectDisplay(1); // 640 x 480: 1.6 times as large
+    EXPECT_TRUE(overlay->pages[0]->IsPacked());
+    overlay->OnCommand(ID_PREVIOUS_PAGE);
+    EXPECT_EQ(overlay->CurrentPage()->bitmap.size(), QSize(640, 480));
+    EXPECT_EQ(Shown(QPoint(350, 260)), 0xFFFF0000u);
+    EXPECT_LE(qAlpha(Shown(QPoint(300, 230))), 2);
+}
+} // namespace
+
+namespace {
+TEST(PageStore, APictureThatCannotBePackedStaysShownRatherThanLost) {
+    CPageStore::Pages pages;
+    pages.push_back(std::make_unique<_PageContext>(QSize(64, 32), 1.0));
+    pages.push_back(std::make_unique<_PageContext>(QSize(64, 32), 1.0));
+    pages[0]->bitmap = pages[0]->bitmap.convertToFormat(QImage::Format_RGB32);
+    pages[0]->bitmap.setPixel(3, 3, 0xFF123456);
+    CPageStore::ShowOnly(pages, 1);
+    EXPECT_FALSE(pages[0]->IsPacked());
+    EXPECT_EQ(pages[0]->bitmap.pixel(3, 3), 0xFF123456u);
+}
+} // namespace
