@@ -25,21 +25,36 @@ CSoundServer::CSoundServer() {
         15000);
     if (!up)
         return;
+    m_ready = SetToneVolume(0.5);
+}
+
+bool CSoundServer::SetToneVolume(double volume) {
+    StopTone();
     m_tone = std::make_unique<QProcess>();
     m_tone->setProcessEnvironment(g_session->Environment());
-    m_tone->start("gst-launch-1.0", {"-q", "audiotestsrc", "is-live=true", "freq=440", "volume=0.5",
-                                     "!", "pulsesink", "device=nullsink"});
-    m_ready = m_tone->waitForStarted(5000);
+    m_tone->start("gst-launch-1.0",
+                  {"-q", "audiotestsrc", "is-live=true", "freq=440",
+                   "volume=" + QString::number(volume), "!", "pulsesink", "device=nullsink"});
+    return m_tone->waitForStarted(5000);
+}
+
+void CSoundServer::StopTone() {
+    if (m_tone && m_tone->state() != QProcess::NotRunning) {
+        m_tone->terminate();
+        if (!m_tone->waitForFinished(5000))
+            m_tone->kill();
+        m_tone->waitForFinished(2000);
+    }
 }
 
 CSoundServer::~CSoundServer() {
-    for (auto* process : {m_tone.get(), m_server.get()})
-        if (process && process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill();
-            process->waitForFinished(2000);
-        }
+    StopTone();
+    if (m_server && m_server->state() != QProcess::NotRunning) {
+        m_server->terminate();
+        if (!m_server->waitForFinished(5000))
+            m_server->kill();
+        m_server->waitForFinished(2000);
+    }
 }
 
 void CSoundServer::Kill() {

@@ -10,10 +10,15 @@ public:
     CSoundServer();
     ~CSoundServer();
     bool IsReady() const { return m_ready; }
+    // Plays the tone anew at `volume` (0 to 1 of full scale; 0 plays silence). False when the
+    // player did not start.
+    bool SetToneVolume(double volume);
     // Ends the server at once, as a crash would.
     void Kill();
 
 private:
+    void StopTone();
+
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_tone;
     bool m_ready = false;

@@ -3,9 +3,9 @@
 // The files are read back with ffprobe and ffmpeg.
 #include "CSoundServer.h"
 #include "E2eSession.h"
+#include "RecordingSteps.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
@@ -27,43 +27,6 @@ protected:
     void TearDown() override { QDir(folder).removeRecursively(); }
 
     static void Key(const QString& keys) { Xdotool({"key", keys}); }
-    // Lets the recording run on; the events of the test keep being handled meanwhile.
-    static void RecordFor(int ms) {
-        QElapsedTimer timer;
-        timer.start();
-        WaitFor([&] { return timer.elapsed() >= ms; }, ms + 1000);
-    }
-    static bool WaitForWindow(const QString& title, QString* id) {
-        return WaitFor([&] {
-            *id = FindWindows("^" + title + "$").value(0);
-            return !id->isEmpty();
-        });
-    }
-    static bool SaveAs(const QString& path) {
-        QString dialog;
-        if (!WaitForWindow("Save As", &dialog))
-            return false;
-        Xdotool({"windowfocus", "--sync", dialog});
-        Xdotool({"key", "ctrl+a"});
-        Xdotool({"type", "--delay", "5", path});
-        Xdotool({"key", "Return"});
-        return WaitFor([&] { return FindWindows("^Save As$").isEmpty(); });
-    }
-    static QString Probe(const QString& path, const QString& entries) {
-        return QString::fromUtf8(g_session->Run("ffprobe", {"-v", "error", "-show_entries", entries,
-                                                            "-of", "default=nw=1:nk=1", path}))
-            .trimmed();
-    }
-    // A finished file states its duration in its header.
-    static bool IsFinished(const QString& path) {
-        return Probe(path, "format=duration").toDouble() > 0.5;
-    }
-    QImage LastFrame(const QString& path) {
-        const QString png = folder + "/last.png";
-        g_session->Run("ffmpeg",
-                       {"-v", "error", "-y", "-sseof", "-0.3", "-i", path, "-frames:v", "1", png});
-        return QImage(png);
-    }
     static double MeanVolumeDb(const QString& path) {
         int code = 0;
         // volumedetect reports on the error channel; ffmpeg's own verbosity is kept for it.

@@ -1,6 +1,9 @@
 // The webcam window in the real program, fed by a stand-in webcam: another process writes
-// pictures into shared memory and the program reads them with shmsrc.
+// pictures into shared memory and the program reads them with shmsrc. Its level strip hears a
+// tone played into the microphone of a private sound server, and a recording takes it in.
+#include "CSoundServer.h"
 #include "E2eSession.h"
+#include "RecordingSteps.h"
 
 #include <QDir>
 #include <QFile>
@@ -44,7 +47,7 @@ private:
 };
 
 // The program reads the stand-in webcam instead of looking for a real one, and has no
-// microphone.
+// microphone, neither for the window nor for recordings.
 class CWebcamEnvironment {
 public:
     CWebcamEnvironment() {
@@ -54,10 +57,12 @@ public:
                  "video/x-raw,format=RGB,width=160,height=120,framerate=20/1")
                     .toUtf8());
         qputenv("RAVLIN_WEBCAM_MICROPHONE", "no-such-element-in-any-plugin");
+        qputenv("RAVLIN_SOUND_SOURCE", "none");
     }
     ~CWebcamEnvironment() {
         qunsetenv("RAVLIN_WEBCAM_SOURCE");
         qunsetenv("RAVLIN_WEBCAM_MICROPHONE");
+        qunsetenv("RAVLIN_SOUND_SOURCE");
     }
 };
 
@@ -85,6 +90,31 @@ protected:
 
     CWebcamEnvironment environment;
 };
+
+// The window looks for the first microphone itself, and finds the one of a private sound server
+// whose tone the test sets.
+class WebcamLevelE2eTest : public WebcamE2eTest {
+protected:
+    WebcamLevelE2eTest() { qunsetenv("RAVLIN_WEBCAM_MICROPHONE"); }
+    void SetUp() override {
+        ASSERT_TRUE(sound.IsReady()) << "the test sound server did not start";
+        WebcamE2eTest::SetUp();
+    }
+
+    // The bottom 8 pixels inside the border.
+    QRect Strip() const {
+        const QRect window = ExpectedWindow();
+        return QRect(window.left() + 1, window.bottom() - 8, window.width() - 2, 8);
+    }
+    QPoint StripPoint(int percent) const {
+        const QRect strip = Strip();
+        return QPoint(strip.left() + strip.width() * percent / 100, strip.center().y());
+    }
+
+    CSoundServer sound;
+};
+
+constexpr QRgb kStripBlack = 0xFF000000;
 } // namespace
 
 TEST_F(WebcamE2eTest, WithoutWebcamTheWindowSaysSoOverAGreyStrip) {
@@ -127,4 +157,75 @@ TEST_F(WebcamE2eTest, ShowsTheStandInPictureAndTheTextOnceItStops) {
     EXPECT_TRUE(ScreenShows(
         PicturePoint(), [](QRgb c) { return ColourNear(c, kFeedColour, 3); }, &seen))
         << ColourText(seen).toStdString();
+}
+
+TEST_F(WebcamLevelE2eTest, TheLevelStripFollowsAToneInTheMicrophone) {
+    ASSERT_TRUE(ravlin.SendCommand(kWebcamCommand));
+    // The strip fills as far as the peak level (percent of full scale), in the colour of that
+    // level; the rest is black while there is a microphone.
+    struct Case {
+        double volume;
+        QRgb colour;
+        int percent;
+    };
+    const Case cases[] = {
+        {0.65, 0xFFFFA500, 65}, // orange from a half
+        {0.9, 0xFFFF0000, 90},  // red from four fifths
+        {0.0, kStripBlack, 0},  // silence: nothing filled
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("volume " + std::to_string(c.volume));
+        ASSERT_TRUE(sound.SetToneVolume(c.volume));
+        std::vector<std::pair<int, QRgb>> expected = {{c.percent + 5, kStripBlack},
+                                                      {99, kStripBlack}};
+        if (c.percent > 0) {
+            expected.push_back({1, c.colour});
+            expected.push_back({c.percent - 5, c.colour});
+        } else {
+            expected.push_back({0, kStripBlack});
+        }
+        QString seen;
+        const bool shown = WaitFor(
+            [&] {
+                const QImage shot = g_session->Screenshot();
+                seen.clear();
+                bool all = !shot.isNull();
+                for (const auto& [percent, colour] : expected) {
+                    const QRgb pixel = shot.isNull() ? 0 : shot.pixel(StripPoint(percent));
+                    seen += QStringLiteral("%1%: %2 ").arg(percent).arg(ColourText(pixel));
+                    all = all && ColourNear(pixel, colour, 2);
+                }
+                return all;
+            },
+            8000);
+        EXPECT_TRUE(shown) << seen.toStdString();
+    }
+}
+
+TEST_F(WebcamE2eTest, TheWindowIsInARecordingMadeWhileItIsShown) {
+    CStandInWebcam webcam;
+    ASSERT_TRUE(webcam.Start());
+    ASSERT_TRUE(ravlin.SendCommand(kWebcamCommand));
+    QRgb seen = 0;
+    ASSERT_TRUE(ScreenShows(
+        PicturePoint(), [](QRgb c) { return ColourNear(c, kFeedColour, 3); }, &seen))
+        << ColourText(seen).toStdString();
+
+    const QString movie = g_session->Home() + "/webcam.wmv";
+    ASSERT_TRUE(ravlin.RunCommand("record"));
+    ASSERT_TRUE(SaveAs(movie));
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(movie); }, 5000));
+    RecordFor(2000);
+    ASSERT_TRUE(ravlin.RunCommand("record"));
+    ASSERT_TRUE(WaitFor([&] { return IsFinished(movie); }, 15000)) << "the file is incomplete";
+
+    const QImage last = LastFrame(movie);
+    ASSERT_FALSE(last.isNull());
+    ASSERT_EQ(last.size(), g_session->ScreenSize());
+    // The feed's orange where the window shows it (the encoder shifts colours a little), and
+    // none just left of the window.
+    const QRgb inside = last.pixel(PicturePoint());
+    EXPECT_TRUE(ColourNear(inside, kFeedColour, 30)) << ColourText(inside).toStdString();
+    const QRgb outside = last.pixel(ExpectedWindow().left() - 20, PicturePoint().y());
+    EXPECT_FALSE(ColourNear(outside, kFeedColour, 60)) << ColourText(outside).toStdString();
 }
