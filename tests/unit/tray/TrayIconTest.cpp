@@ -2,6 +2,7 @@
 // warning balloon with its stand-ins where the desktop has no tray.
 #include "CBalloonPopup.h"
 #include "CTrayIcon.h"
+#include "StackTier.h"
 #include "overlay/OverlayFixture.h"
 
 #include <QTest>
@@ -203,11 +204,13 @@ TEST_F(TrayIconTest, BalloonWithoutTrayOrServiceIsOurOwnWindowAndAClickOpensPref
     EXPECT_EQ(popup->Title(), QString(63, 'T'));
     EXPECT_EQ(popup->windowTitle(), popup->Title()); // what window lists and readers show
     EXPECT_EQ(popup->Text(), QString(255, 'x'));
-    // Near the top-right corner of the display the overlay covers.
+    // Near the top-right corner of the display the overlay covers, below the band where the
+    // toolbar starts.
     const QRect area = overlay->Display().CurrentEntry().workArea;
     EXPECT_LE(popup->geometry().right(), area.right());
     EXPECT_GT(popup->geometry().left(), area.center().x());
-    EXPECT_LT(popup->geometry().top(), area.top() + 40);
+    EXPECT_GE(popup->geometry().top(), area.top() + kBelowToolbarBand);
+    EXPECT_LT(popup->geometry().top(), area.top() + 100);
 
     QTest::mouseClick(popup, Qt::LeftButton);
     EXPECT_FALSE(popup->isVisible());
