@@ -40,7 +40,9 @@ bool IsFinished(const QString& path) {
 
 QImage LastFrame(const QString& movie) {
     const QString png = movie + ".last.png";
+    // Every frame of the last two seconds overwrites the picture, so it ends as the last frame
+    // the file holds, however the frames fall near its end.
     g_session->Run("ffmpeg",
-                   {"-v", "error", "-y", "-sseof", "-0.3", "-i", movie, "-frames:v", "1", png});
+                   {"-v", "error", "-y", "-sseof", "-2", "-i", movie, "-update", "1", png});
     return QImage(png);
 }
