@@ -1,5 +1,6 @@
 #include "CRecordingControl.h"
 
+#include "CRecordingEncoders.h"
 #include "CRecordingProfiles.h"
 #include "CSoundDevices.h"
 #include "IDialogs.h"
@@ -81,7 +82,7 @@ void CRecordingControl::StartRecording() {
     m_askingForFile = true;
     QString path = m_dialogs.GetSaveFileName(m_host.dialogOwner ? m_host.dialogOwner() : nullptr,
                                              QStringLiteral("Save As"),
-                                             {QStringLiteral("Windows Media Video(*.wmv)")}, 0);
+                                             CRecordingEncoders::SaveAsFilters(), 0);
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".wmv");
     // The dialog leaves the question about an existing file to us, once the name is final.

@@ -79,7 +79,9 @@ TEST_F(RecordingControlTest, BuildingTheGraphWritesTheProfileAndOpensNothing) {
 TEST_F(RecordingControlTest, CancelledDialogLeavesIdle) {
     dialogs.saveAnswer.clear();
     control->OnCmdRecord();
-    EXPECT_EQ(dialogs.saveDialogs, QStringList{"Save As Windows Media Video(*.wmv) 0"});
+    EXPECT_EQ(
+        dialogs.saveDialogs,
+        QStringList{"Save As Windows Media Video(*.wmv)|MPEG-4 Video(*.mp4)|WebM Video(*.webm) 0"});
     EXPECT_EQ(recording, 0);
     EXPECT_EQ(toolbar, (QStringList{"record 0", "pause 0 0"}));
     EXPECT_FALSE(control->IsRunning());
