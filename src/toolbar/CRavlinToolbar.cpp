@@ -485,7 +485,16 @@ void CRavlinToolbar::SetRecordingTime(const QString& time, bool dotLit, bool sho
     if (m_slide.homeRect.isValid())
         m_slide.homeRect.setSize(size);
     if (m_slide.shown && !m_slide.sliding) {
-        resize(size);
+        // Grown near the edge of the screen, it moves in rather than hang off it.
+        QRect grown(pos(), size);
+        const QRect area = WorkAreaHere();
+        if (isWindow() && area.isValid()) {
+            grown.moveLeft(
+                std::max(area.left(), std::min(grown.left(), area.right() + 1 - grown.width())));
+            grown.moveTop(
+                std::max(area.top(), std::min(grown.top(), area.bottom() + 1 - grown.height())));
+        }
+        setGeometry(grown);
         UpdateShape();
         update();
     }

@@ -8,6 +8,8 @@
 #include "QtPrinters.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -137,4 +139,12 @@ TEST_F(RecordingIndicatorTest, TheDotIsRedWhenLitAndTheTimeIsShown) {
         const bool red = centre.red() > 200 && centre.green() < 80 && centre.alpha() > 200;
         EXPECT_EQ(red, lit) << centre.name(QColor::HexArgb).toStdString();
     }
+}
+
+TEST_F(RecordingIndicatorTest, AToolbarAtTheScreensEdgeGrowsInwards) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    toolbar->move(area.right() + 1 - toolbar->width(), area.top() + 50);
+    Record(true);
+    EXPECT_EQ(toolbar->geometry().right(), area.right());
+    EXPECT_EQ(toolbar->y(), area.top() + 50);
 }
