@@ -353,7 +353,9 @@ TEST_F(RecordingMediaTest, KilledRecordingStillPlays) {
 
         const Probe probe = ProbeFile(path);
         EXPECT_EQ(probe.video["width"].toInt(), 320);
-        // All but the last second or so decodes.
-        EXPECT_GE(probe.frames, 25 * (kRecordMs - 1500) / 1000) << probe.frames;
+        // All but the last second or so is there and decodes (a frame skipped under load is
+        // covered by the one before it, so the time line is what counts).
+        EXPECT_GT(probe.frames, 0);
+        EXPECT_GE(StreamEndSeconds(path, "v"), (kRecordMs - 1500) / 1000.0);
     }
 }
