@@ -5,6 +5,7 @@
 #include "CMainWindow.h"
 #include "CNamedCommand.h"
 #include "CQtDialogs.h"
+#include "CRecordingControl.h"
 #include "CSettingsSaveFailure.h"
 #include "CSignalWatcher.h"
 #include "CSingleInstance.h"
@@ -91,6 +92,9 @@ bool CRavlinApp::InitInstance() {
     });
     m_tray->AddTrayIcon();
     m_mainWindow->SetScreenGrabber(std::make_unique<CX11ScreenGrabber>());
+    if (CRecordingControl* recording = m_mainWindow->Recording())
+        QObject::connect(recording, &CRecordingControl::TrayTipChanged, m_tray.get(),
+                         &CTrayIcon::SetToolTip);
     // The stored shortcuts replace the defaults, then they are registered.
     {
         QSettings settings("Norvane", "Ravlin");

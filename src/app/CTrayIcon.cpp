@@ -75,10 +75,16 @@ QIcon CTrayIcon::ProgramIcon() {
     return icon;
 }
 
+void CTrayIcon::SetToolTip(const QString& tip) {
+    m_toolTip = tip;
+    if (m_icon)
+        m_icon->setToolTip(tip);
+}
+
 void CTrayIcon::AddTrayIcon() {
     if (!m_icon) {
         m_icon = std::make_unique<QSystemTrayIcon>(ProgramIcon());
-        m_icon->setToolTip("Ravlin");
+        m_icon->setToolTip(m_toolTip);
         m_contextMenu = std::make_unique<QMenu>();
         // The menu follows the program's state: it is filled anew each time it opens.
         connect(m_contextMenu.get(), &QMenu::aboutToShow, this, &CTrayIcon::FillContextMenu);

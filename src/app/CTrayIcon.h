@@ -60,6 +60,9 @@ public:
 
     QSystemTrayIcon* Icon() const { return m_icon.get(); }
     CBalloonPopup* BalloonPopup() const { return m_popup.get(); }
+    // The icon's tip: "Ravlin", or the recording's state and recorded time.
+    void SetToolTip(const QString& tip);
+    QString ToolTip() const { return m_toolTip; }
 
     static QIcon ProgramIcon();
 
@@ -68,6 +71,7 @@ private:
     void FillContextMenu();
 
     CMainWindow& m_overlay;
+    QString m_toolTip = QStringLiteral("Ravlin");
     IDialogs& m_dialogs;
     CMenuResource m_resource;
     std::unique_ptr<QSystemTrayIcon> m_icon;

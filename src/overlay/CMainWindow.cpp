@@ -1080,6 +1080,10 @@ void CMainWindow::SetScreenGrabber(std::unique_ptr<IScreenGrabber> grabber) {
         if (toolbar)
             toolbar->SetPauseState(on, pausedNow);
     };
+    host.showRecordingTime = [this](const QString& time, bool dotLit, bool shown) {
+        if (toolbar)
+            toolbar->SetRecordingTime(time, dotLit, shown);
+    };
     m_recordingControl = std::make_unique<CRecordingControl>(
         m_dialogs, *m_screenGrabber,
         CRecordingControl::Flags{recordPointer, qualityPreset, recording, paused, hasSoundDevice},

@@ -1,5 +1,6 @@
 #include "CRecordingControl.h"
 
+#include "CRecordingEncoders.h"
 #include "CRecordingProfiles.h"
 #include "CSoundDevices.h"
 #include "IDialogs.h"
@@ -9,7 +10,9 @@
 
 namespace {
 constexpr int kPollPeriodMs = 200;
-}
+// Often enough for the dot's half-second phases and the seconds of the time to look even.
+constexpr int kTimeTickMs = 100;
+} // namespace
 
 CRecordingControl::CRecordingControl(IDialogs& dialogs, IScreenGrabber& grabber, Flags flags,
                                      Host host, SoundSourceFactory soundSource)
@@ -19,9 +22,14 @@ CRecordingControl::CRecordingControl(IDialogs& dialogs, IScreenGrabber& grabber,
         m_soundSource = [] { return CSoundDevices::FindAudioCaptureDevice(); };
     m_poll.setInterval(kPollPeriodMs);
     connect(&m_poll, &QTimer::timeout, this, &CRecordingControl::PollPipeline);
+    m_tick.setInterval(kTimeTickMs);
+    connect(&m_tick, &QTimer::timeout, this, &CRecordingControl::RefreshRecordingTime);
 }
 
 CRecordingControl::~CRecordingControl() {
+    // The windows that show the time may be gone already.
+    m_host.showRecordingTime = nullptr;
+    blockSignals(true);
     FinishRecording();
 }
 
@@ -81,7 +89,7 @@ void CRecordingControl::StartRecording() {
     m_askingForFile = true;
     QString path = m_dialogs.GetSaveFileName(m_host.dialogOwner ? m_host.dialogOwner() : nullptr,
                                              QStringLiteral("Save As"),
-                                             {QStringLiteral("Windows Media Video(*.wmv)")}, 0);
+                                             CRecordingEncoders::SaveAsFilters(), 0);
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".wmv");
     // The dialog leaves the question about an existing file to us, once the name is final.
@@ -132,11 +140,39 @@ void CRecordingControl::StartRecording() {
         return;
     }
     m_poll.start();
+    m_timer.Start();
+    m_tick.start();
+    RefreshRecordingTime();
+}
+
+void CRecordingControl::EndTimer() {
+    m_tick.stop();
+    m_timer.Stop();
+    RefreshRecordingTime();
+}
+
+void CRecordingControl::RefreshRecordingTime() {
+    const bool running = m_timer.IsRunning();
+    const QString time = m_timer.Text();
+    const bool dot = m_timer.DotLit();
+    if (running != m_shownRunning || time != m_shownTime || dot != m_shownDot) {
+        m_shownRunning = running;
+        m_shownTime = time;
+        m_shownDot = dot;
+        if (m_host.showRecordingTime)
+            m_host.showRecordingTime(time, dot, running);
+    }
+    const QString tip = m_timer.TrayTip();
+    if (tip != m_shownTip) {
+        m_shownTip = tip;
+        emit TrayTipChanged(tip);
+    }
 }
 
 void CRecordingControl::StopRecording() {
     m_flags.recording = 0;
     m_poll.stop();
+    EndTimer();
     if (!m_pipeline)
         return;
     QString why;
@@ -148,6 +184,7 @@ void CRecordingControl::StopRecording() {
 
 void CRecordingControl::FinishRecording() {
     m_poll.stop();
+    EndTimer();
     if (m_pipeline && m_pipeline->IsRunning())
         m_pipeline->Stop();
     m_flags.recording = 0;
@@ -168,6 +205,11 @@ bool CRecordingControl::OnCmdPauseWhileRecording() {
         else
             m_pipeline->Resume();
     }
+    if (m_flags.paused)
+        m_timer.Pause();
+    else
+        m_timer.Resume();
+    RefreshRecordingTime();
     return true;
 }
 
@@ -195,6 +237,7 @@ void CRecordingControl::PollPipeline() {
     }
     // The recording ended by itself: the program goes back to idle and says why.
     m_poll.stop();
+    EndTimer();
     m_flags.recording = 0;
     m_flags.paused = 0;
     if (m_host.setRecordState)

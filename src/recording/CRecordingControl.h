@@ -3,6 +3,7 @@
 // the screen source and the pipeline of the recording in progress. The overlay owns it, keeps
 // the flags the tray menu reads, and delegates the commands here.
 #include "CRecordingPipeline.h"
+#include "CRecordingTimer.h"
 #include "CScreen.h"
 
 #include <QObject>
@@ -41,6 +42,9 @@ public:
         // The toolbar's record and pause groups.
         std::function<void(bool recording)> setRecordState;
         std::function<void(bool recording, bool paused)> setPauseState;
+        // The recorded time beside the stop button and the recording dot; `shown` is false
+        // when no recording runs.
+        std::function<void(const QString& time, bool dotLit, bool shown)> showRecordingTime;
     };
     using SoundSourceFactory = CRecordingPipeline::SoundSourceFactory;
 
@@ -73,11 +77,24 @@ public:
 
     static QString InUseWarning(const QString& path);
 
+    // The recorded time of the recording in progress, pauses left out.
+    const CRecordingTimer& Timer() const { return m_timer; }
+    // Replaces the clock the recorded time is measured with (tests step their own).
+    void SetClock(CRecordingTimer::Clock clock) { m_timer = CRecordingTimer(std::move(clock)); }
+    // Passes the recorded time and the dot's phase on when they have changed; runs several
+    // times a second while recording.
+    void RefreshRecordingTime();
+
+signals:
+    // The tray's tip: "Ravlin" when idle, else the state and the recorded time.
+    void TrayTipChanged(const QString& tip);
+
 private:
     void StartRecording();
     void StopRecording();
     void PollPipeline();
     void ApplyCapture();
+    void EndTimer();
 
     IDialogs& m_dialogs;
     IScreenGrabber& m_grabber;
@@ -87,5 +104,11 @@ private:
     std::unique_ptr<CScreen> m_screen;
     std::unique_ptr<CRecordingPipeline> m_pipeline;
     QTimer m_poll;
+    CRecordingTimer m_timer;
+    QTimer m_tick;
+    QString m_shownTime;
+    bool m_shownDot = false;
+    bool m_shownRunning = false;
+    QString m_shownTip = QStringLiteral("Ravlin");
     bool m_askingForFile = false;
 };

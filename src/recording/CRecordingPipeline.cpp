@@ -1,5 +1,6 @@
 #include "CRecordingPipeline.h"
 
+#include "CRecordingEncoders.h"
 #include "CScreen.h"
 #include "GstHandles.h"
 
@@ -37,15 +38,6 @@ GstElement* Make(const char* factory, const char* name = nullptr) {
     return gst_element_factory_make(factory, name);
 }
 
-// WMA 2 refuses stereo at 22050 Hz below 24 kbit/s; the profile's 22008 bit/s becomes the
-// nearest rate it takes.
-int WmaBitrate(const RecordingProfile::Sound& sound) {
-    int bitrate = sound.bitrate;
-    if (sound.channels >= 2 && sound.sampleRate <= 22050)
-        bitrate = std::max(bitrate, 24000);
-    return bitrate;
-}
-
 } // namespace
 
 CRecordingPipeline::CRecordingPipeline(CScreen& screen) : m_screen(screen) {}
@@ -64,6 +56,7 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     }
     const RecordingProfile::Picture& picture = *profile.picture;
     const QSize frame = m_screen.FrameSize();
+    const RecordingContainer container = CRecordingEncoders::ContainerFor(path);
     m_frameInterval100ns = picture.frameInterval100ns;
     gint fpsN = 0, fpsD = 0;
     gst_util_double_to_fraction(1e7 / double(picture.frameInterval100ns), &fpsN, &fpsD);
@@ -78,12 +71,12 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     m_appsrc = Make("appsrc", "screen");
     GstElement* convert = Make("videoconvert");
     GstElement* rawCaps = Make("capsfilter");
-    GstElement* videoEncoder = Make("avenc_wmv2");
+    GstElement* videoEncoder = CRecordingEncoders::MakeVideoEncoder(container, picture);
     // The libav encoders stamp their output from 1000 hours on; a single segment puts the
     // picture back at 0.
     GstElement* videoSegment = Make("identity");
     GstElement* videoQueue = Make("queue");
-    GstElement* mux = Make("avmux_asf", "mux");
+    GstElement* mux = CRecordingEncoders::MakeWriter(container);
     GstElement* sink = Make("filesink", "sink");
     if (!m_appsrc || !convert || !rawCaps || !videoEncoder || !videoSegment || !videoQueue ||
         !mux || !sink) {
@@ -95,7 +88,8 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
         m_pipeline = nullptr;
         m_appsrc = nullptr;
         if (reason)
-            *reason = QStringLiteral("the GStreamer encoders (gstreamer1.0-libav) are missing");
+            *reason = QStringLiteral("the GStreamer encoders (%1) are missing")
+                          .arg(CRecordingEncoders::PackagesFor(container));
         return false;
     }
 
@@ -110,12 +104,6 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     g_object_set(rawCaps, "caps", i420, nullptr);
     gst_caps_unref(i420);
     g_object_set(convert, "n-threads", 2u, nullptr);
-    const std::int64_t gop = picture.maxKeyFrameSpacing100ns > 0
-                                 ? picture.maxKeyFrameSpacing100ns / picture.frameInterval100ns
-                                 : 0;
-    g_object_set(videoEncoder, "bitrate", picture.bitrate, nullptr);
-    if (gop > 0)
-        g_object_set(videoEncoder, "gop-size", int(gop), nullptr);
     g_object_set(videoSegment, "single-segment", TRUE, nullptr);
     const QByteArray location = path.toLocal8Bit();
     // Unbuffered: what the writer has made reaches the file at once, so a recording cut short
@@ -139,16 +127,17 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
         GstElement* aconvert = Make("audioconvert");
         GstElement* resample = Make("audioresample");
         GstElement* soundCaps = Make("capsfilter");
-        GstElement* soundEncoder = Make("avenc_wmav2");
+        GstElement* soundEncoder = CRecordingEncoders::MakeSoundEncoder(container, sound);
         GstElement* soundSegment = Make("identity");
         GstElement* soundQueue = Make("queue");
         if (source && queue && aconvert && resample && soundCaps && soundEncoder && soundSegment &&
             soundQueue) {
-            GstCaps* caps = gst_caps_new_simple("audio/x-raw", "rate", G_TYPE_INT, sound.sampleRate,
-                                                "channels", G_TYPE_INT, sound.channels, nullptr);
+            GstCaps* caps =
+                gst_caps_new_simple("audio/x-raw", "rate", G_TYPE_INT,
+                                    CRecordingEncoders::SoundSampleRate(container, sound),
+                                    "channels", G_TYPE_INT, sound.channels, nullptr);
             g_object_set(soundCaps, "caps", caps, nullptr);
             gst_caps_unref(caps);
-            g_object_set(soundEncoder, "bitrate", WmaBitrate(sound), nullptr);
             g_object_set(soundSegment, "single-segment", TRUE, nullptr);
             gst_bin_add_many(GST_BIN(m_pipeline), source, queue, aconvert, resample, soundCaps,
                              soundEncoder, soundSegment, soundQueue, nullptr);

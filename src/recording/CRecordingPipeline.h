@@ -1,6 +1,7 @@
 #pragma once
 // One recording as a GStreamer pipeline: our screen source feeding an appsrc, the microphone
-// when there is one, the WMV 8 and WMA 2 encoders set from the profile, and the ASF writer.
+// when there is one, the encoders set from the profile and the writer; the file name's suffix
+// picks the container (WMV unless it ends in ".mp4" or ".webm").
 // It is made when a recording starts and ends with it, so each recording has the frame size
 // and profile of its start.
 //

@@ -3,6 +3,7 @@
 #include "CMainRowDigits.h"
 #include "CMonotonicClock.h"
 #include "CRavlinMenuButton.h"
+#include "CRecordingIndicator.h"
 #include "CToolbarCommands.h"
 #include "CToolbarDefinition.h"
 #include "IDialogs.h"
@@ -52,6 +53,13 @@ CRavlinToolbar::~CRavlinToolbar() {
     for (auto& [name, button] : m_buttonsByName)
         delete button.data();
     m_buttonsByName.clear();
+}
+
+QSize CRavlinToolbar::ToolbarSize(bool vertical) const {
+    int width = 0, height = 0;
+    m_definition->GetToolbarSize(vertical, &width, &height);
+    (vertical ? height : width) += m_indicatorExtra;
+    return QSize(width, height);
 }
 
 void CRavlinToolbar::Create() {
@@ -141,8 +149,12 @@ QWidget* CRavlinToolbar::FindButton(const QString& name) const {
 
 void CRavlinToolbar::SetVertical(bool vertical) {
     m_vertical = vertical;
-    int width = 0, height = 0;
-    m_definition->GetToolbarSize(vertical, &width, &height);
+    if (m_recordingIndicator)
+        m_recordingIndicator->SetVertical(vertical);
+    // The layout first: it measures the room the recording indicator takes this way round.
+    LayoutButtons();
+    const QSize size = ToolbarSize(vertical);
+    const int width = size.width(), height = size.height();
     // A tab, or a toolbar on its way, comes back whole where it stood before it hid: keeping the
     // tab's corner would put a toolbar turned at the right edge almost off the screen.
     const bool wasPutAway = !m_slide.shown || m_slide.sliding;
@@ -178,6 +190,12 @@ void CRavlinToolbar::LayoutButtons() {
     if (!list)
         return;
     QPoint at(list->x, list->y);
+    // While recording, the indicator follows the stop button; the buttons after the stop
+    // button's slot move along by what it needs.
+    const bool withIndicator = m_indicatorShown && m_recordingIndicator;
+    int shift = 0;
+    std::optional<int> stopStart, indicatorEnd;
+    const auto along = [this](QPoint& p) -> int& { return m_vertical ? p.ry() : p.rx(); };
     for (const CButtonDefinition& definition : list->buttons) {
         QWidget* widget = FindButton(QString::fromUtf8(definition.name));
         if (!widget)
@@ -187,9 +205,13 @@ void CRavlinToolbar::LayoutButtons() {
         if (picture && !definition.w)
             picture->SetDrawSize(list->contentWidth, list->contentHeight);
         if (definition.left)
-            at.setX(*definition.left);
+            at.setX(*definition.left + (m_vertical ? 0 : shift));
         if (definition.top)
-            at.setY(*definition.top);
+            at.setY(*definition.top + (m_vertical ? shift : 0));
+        if (indicatorEnd && along(at) > *stopStart && along(at) < *indicatorEnd) {
+            shift += *indicatorEnd - along(at);
+            along(at) = *indicatorEnd;
+        }
         if (definition.w)
             w = *definition.w;
         if (definition.h)
@@ -200,10 +222,20 @@ void CRavlinToolbar::LayoutButtons() {
         }
         widget->setGeometry(at.x(), at.y(), w, h);
         widget->update();
+        if (withIndicator && definition.name == "stop") {
+            const int length = m_recordingIndicator->Length();
+            stopStart = along(at);
+            if (m_vertical)
+                m_recordingIndicator->setGeometry(0, at.y() + h, list->x * 2 + w, length);
+            else
+                m_recordingIndicator->setGeometry(at.x() + w, at.y(), length, h);
+            indicatorEnd = along(at) + (m_vertical ? h : w) + length;
+        }
         // A hidden button gives its place to the next one.
         if (definition.visible)
             (m_vertical ? at.ry() : at.rx()) += m_vertical ? h : w;
     }
+    m_indicatorExtra = shift;
 }
 
 void CRavlinToolbar::UpdateButtonVisibility(bool show) {
@@ -211,6 +243,8 @@ void CRavlinToolbar::UpdateButtonVisibility(bool show) {
         if (button)
             button->setVisible(
                 CToolbarCommands::IsVisible(name, show, m_owner.IsRecording(), m_owner.IsPaused()));
+    if (m_recordingIndicator)
+        m_recordingIndicator->setVisible(show && m_indicatorShown);
 }
 
 void CRavlinToolbar::ActivateToolbar(bool active) {
@@ -253,8 +287,8 @@ void CRavlinToolbar::StopSlide() {
 
 void CRavlinToolbar::CenterIn(const QRect& area) {
     StopSlide();
-    int width = 0, height = 0;
-    m_definition->GetToolbarSize(m_vertical, &width, &height);
+    const QSize size = ToolbarSize(m_vertical);
+    const int width = size.width(), height = size.height();
     const QRect home(QPoint(area.left() + (area.width() - width) / 2, area.top() + 10),
                      QSize(width, height));
     m_slide.shown = true;
@@ -440,6 +474,41 @@ void CRavlinToolbar::SetPauseState(bool recording, bool paused) {
     ShowNamed("clip", !recording);
     ShowNamed("pause", recording && !paused);
     ShowNamed("resume", recording && paused);
+}
+
+void CRavlinToolbar::SetRecordingTime(const QString& time, bool dotLit, bool shown) {
+    if (!m_recordingIndicator) {
+        if (!shown)
+            return;
+        m_recordingIndicator = new CRecordingIndicator(this);
+        m_recordingIndicator->SetVertical(m_vertical);
+        m_recordingIndicator->installEventFilter(this);
+    }
+    m_recordingIndicator->SetTime(time, dotLit);
+    if (shown == m_indicatorShown)
+        return;
+    m_indicatorShown = shown;
+    m_recordingIndicator->setVisible(shown && m_slide.shown);
+    LayoutButtons();
+    // Grow or shrink from the corner where the toolbar stands; one put away comes back at the
+    // new size.
+    const QSize size = ToolbarSize(m_vertical);
+    if (m_slide.homeRect.isValid())
+        m_slide.homeRect.setSize(size);
+    if (m_slide.shown && !m_slide.sliding) {
+        // Grown near the edge of the screen, it moves in rather than hang off it.
+        QRect grown(pos(), size);
+        const QRect area = WorkAreaHere();
+        if (isWindow() && area.isValid()) {
+            grown.moveLeft(
+                std::max(area.left(), std::min(grown.left(), area.right() + 1 - grown.width())));
+            grown.moveTop(
+                std::max(area.top(), std::min(grown.top(), area.bottom() + 1 - grown.height())));
+        }
+        setGeometry(grown);
+        UpdateShape();
+        update();
+    }
 }
 
 void CRavlinToolbar::SetPageInfo(int index, int count) {

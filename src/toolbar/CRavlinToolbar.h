@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 
+class CRecordingIndicator;
 class CToolbarDefinition;
 class IDialogs;
 class IToolbarOwner;
@@ -66,6 +67,10 @@ public:
     void SetRecordState(bool recording);
     void SetPauseState(bool recording, bool paused);
     void SetPageInfo(int index, int count) override;
+    // The recorded time and the recording dot beside the stop button. While shown, the toolbar
+    // grows by the indicator's length and the buttons after it move along.
+    void SetRecordingTime(const QString& time, bool dotLit, bool shown);
+    CRecordingIndicator* RecordingIndicator() const { return m_recordingIndicator; }
 
     void OnCmdHorizontal();
     void OnCmdVertical();
@@ -87,6 +92,8 @@ private:
     QRect WorkAreaHere() const;
     void StopSlide();
     void ShowNamed(const QString& name, bool show);
+    // The size the definition gives, plus the room the recording indicator takes.
+    QSize ToolbarSize(bool vertical) const;
 
     IToolbarOwner& m_owner;
     IDialogs& m_dialogs;
@@ -103,4 +110,8 @@ private:
     bool m_dragging = false;
     QPoint m_dragOffset;
     QString m_skinFolder;
+    CRecordingIndicator* m_recordingIndicator = nullptr; // a child
+    bool m_indicatorShown = false;
+    // How far the indicator pushed the buttons after it, along the toolbar.
+    int m_indicatorExtra = 0;
 };

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <csignal>
@@ -131,6 +132,97 @@ TEST_F(RecordingE2e, ASoundServerThatDiesCostsNeitherThePictureNorTheProgram) {
         g_session->Run("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
                                    "packet=pts_time", "-of", "csv=p=0", movie}));
     EXPECT_GT(lastPicture.trimmed().split('\n').last().toDouble(), 3.0);
+}
+
+// The toolbar window: 42 pixels thick (times the program's scale).
+QRect ToolbarGeometry() {
+    const int thickness = 42 * ProgramScale();
+    for (const QString& id : FindWindows("^ravlin$", true)) {
+        const QRect r = WindowGeometry(id);
+        if (r.height() == thickness || r.width() == thickness)
+            return r;
+    }
+    return {};
+}
+
+// A file the writer has finished: its size has settled and it states a duration.
+bool Settled(const QString& path, const std::function<QString(const QString&)>& probe) {
+    const qint64 before = QFileInfo(path).size();
+    QElapsedTimer timer;
+    timer.start();
+    WaitFor([&] { return timer.elapsed() >= 1000; }, 2000);
+    return before > 0 && QFileInfo(path).size() == before && probe(path).toDouble() > 0.5;
+}
+
+TEST_F(RecordingE2e, Mp4AndWebMWithTheRecordedTimeBesideTheStopButton) {
+    struct Case {
+        const char* name;
+        const char* codecs;
+    } cases[] = {{"movie.mp4", "h264\naac"}, {"movie.webm", "vp8\nopus"}};
+    const int scale = ProgramScale();
+    const QRect idle = ToolbarGeometry();
+    ASSERT_TRUE(idle.isValid());
+    // The notice that this desktop has no tray stands in the top-right corner for a while, over
+    // where the grown toolbar reaches: let it go first.
+    const QRect grownReach = idle.adjusted(0, 0, 120 * scale, 0);
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            for (const QString& id : FindWindows("^Ravlin$")) {
+                const QRect r = WindowGeometry(id);
+                if (r.intersects(grownReach) && r.width() < g_session->ScreenSize().width() / 2)
+                    return false;
+            }
+            return true;
+        },
+        30000));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString movie = folder + "/" + c.name;
+        Key("alt+shift+r");
+        ASSERT_TRUE(SaveAs(movie));
+        ASSERT_TRUE(WaitFor([&] { return QFile::exists(movie); }, 5000));
+        // The toolbar grows by the time and the dot beside the stop button.
+        QRect recording;
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                recording = ToolbarGeometry();
+                return recording.width() > idle.width();
+            },
+            5000));
+        EXPECT_EQ(recording.topLeft(), idle.topLeft());
+        QElapsedTimer recorded;
+        recorded.start();
+        // The dot: right of the stop button, which takes the record button's place. It blinks:
+        // screenshots at an uneven pace see it lit and out.
+        const QPoint dot = recording.topLeft() + QPoint(616, 21) * scale;
+        bool lit = false, out = false;
+        for (int i = 0; i < 20 && !(lit && out); ++i) {
+            const QRgb p = g_session->Screenshot().pixel(dot);
+            (qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80 ? lit : out) = true;
+            RecordFor(170 + 60 * (i % 3));
+        }
+        EXPECT_TRUE(lit && out) << "lit " << lit << ", out " << out;
+        RecordFor(500);
+        Key("F9");
+        RecordFor(1500);
+        Key("F9");
+        RecordFor(1000);
+        Key("alt+shift+r");
+        const double runSeconds = recorded.elapsed() / 1000.0;
+        ASSERT_TRUE(WaitFor([&] { return ToolbarGeometry() == idle; }, 15000))
+            << "the toolbar takes its own size again";
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                return Settled(movie, [](const QString& p) { return Probe(p, "format=duration"); });
+            },
+            15000))
+            << "the file is incomplete";
+        EXPECT_EQ(Probe(movie, "stream=codec_name"), c.codecs);
+        EXPECT_EQ(Probe(movie, "stream=width").toInt(), g_session->ScreenSize().width());
+        // The 1.5-s pause is not in the file.
+        EXPECT_LT(Probe(movie, "format=duration").toDouble(), runSeconds - 1.0);
+        EXPECT_GT(MeanVolumeDb(movie), -30.0) << "the tone, not silence";
+    }
 }
 
 } // namespace

@@ -29,6 +29,9 @@ protected:
         host.setPauseState = [this](bool on, bool p) {
             toolbar << QString("pause %1 %2").arg(on).arg(p);
         };
+        host.showRecordingTime = [this](const QString& time, bool dot, bool shown) {
+            timeShown << QString("%1 %2 %3").arg(time).arg(dot).arg(shown);
+        };
         control = std::make_unique<CRecordingControl>(
             dialogs, grabber,
             CRecordingControl::Flags{recordPointer, qualityPreset, recording, paused,
@@ -58,6 +61,7 @@ protected:
     int recordPointer = 1, qualityPreset = 0, recording = 0, paused = 0, hasSoundDevice = 0;
     int pointerModes = 0;
     QStringList toolbar;
+    QStringList timeShown;
     std::unique_ptr<CRecordingControl> control;
 };
 
@@ -79,7 +83,9 @@ TEST_F(RecordingControlTest, BuildingTheGraphWritesTheProfileAndOpensNothing) {
 TEST_F(RecordingControlTest, CancelledDialogLeavesIdle) {
     dialogs.saveAnswer.clear();
     control->OnCmdRecord();
-    EXPECT_EQ(dialogs.saveDialogs, QStringList{"Save As Windows Media Video(*.wmv) 0"});
+    EXPECT_EQ(
+        dialogs.saveDialogs,
+        QStringList{"Save As Windows Media Video(*.wmv)|MPEG-4 Video(*.mp4)|WebM Video(*.webm) 0"});
     EXPECT_EQ(recording, 0);
     EXPECT_EQ(toolbar, (QStringList{"record 0", "pause 0 0"}));
     EXPECT_FALSE(control->IsRunning());
@@ -166,4 +172,39 @@ TEST_F(RecordingControlTest, RecordMouseAndQualityOnlyStoreTheirValue) {
     EXPECT_TRUE(control->Screen()->RecordPointer());
     control->OnCmdQuality(2);
     EXPECT_EQ(qualityPreset, 2);
+}
+
+TEST_F(RecordingControlTest, TheRecordedTimeLeavesPausesOut) {
+    qint64 nowMs = 100000;
+    control->SetClock([&nowMs] { return nowMs; });
+    QStringList tips;
+    QObject::connect(control.get(), &CRecordingControl::TrayTipChanged,
+                     [&tips](const QString& tip) { tips << tip; });
+    dialogs.saveAnswer = dir.path() + "/timed.mp4";
+    control->OnCmdRecord();
+    ASSERT_TRUE(control->IsRunning());
+    const auto step = [&](int seconds) {
+        for (int i = 0; i < seconds * 10; ++i) {
+            nowMs += 100;
+            control->RefreshRecordingTime();
+        }
+    };
+    step(5);
+    EXPECT_EQ(control->Timer().Text(), "00:00:05");
+    control->OnCmdPauseWhileRecording();
+    step(3);
+    EXPECT_EQ(control->Timer().Text(), "00:00:05");
+    EXPECT_EQ(tips.last(), "Ravlin - paused 00:00:05");
+    control->OnCmdPauseWhileRecording();
+    step(2);
+    EXPECT_EQ(control->Timer().Text(), "00:00:07");
+    EXPECT_EQ(tips.last(), "Ravlin - recording 00:00:07");
+    EXPECT_TRUE(tips.contains("Ravlin - recording 00:00:01"));
+    // The toolbar's dot blinks once a second while recording and stays lit while paused.
+    const QStringList firstSecond = timeShown.mid(0, 3);
+    EXPECT_EQ(firstSecond, (QStringList{"00:00:00 1 1", "00:00:00 0 1", "00:00:01 1 1"}));
+    EXPECT_TRUE(timeShown.contains("00:00:05 1 1"));
+    control->OnCmdRecord();
+    EXPECT_EQ(tips.last(), "Ravlin");
+    EXPECT_EQ(timeShown.last(), "00:00:00 0 0");
 }

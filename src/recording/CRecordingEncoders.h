@@ -1,0 +1,33 @@
+#pragma once
+// The encoders and the writer of a recording, chosen by the file's container: WMV (WMV 8 and
+// WMA 2 in ASF), MP4 (H.264 and AAC, fragmented) or WebM (VP8 and Opus). The profile gives the
+// frame rate, the key-frame spacing, the sound format and the bit rates; how each codec uses
+// those bit rates is said beside its settings.
+#include "RecordingProfile.h"
+
+#include <QString>
+#include <QStringList>
+
+typedef struct _GstElement GstElement;
+
+enum class RecordingContainer { Wmv, Mp4, WebM };
+
+class CRecordingEncoders {
+public:
+    // The Save As dialog's filters; the first, WMV, is the default.
+    static QStringList SaveAsFilters();
+    // The container a file name asks for; any name not ending in ".mp4" or ".webm" is WMV.
+    static RecordingContainer ContainerFor(const QString& path);
+    // The package a container's elements come from, for the message when they are missing.
+    static QString PackagesFor(RecordingContainer container);
+
+    // New, floating elements, or null when the plugin is missing.
+    static GstElement* MakeVideoEncoder(RecordingContainer container,
+                                        const RecordingProfile::Picture& picture);
+    static GstElement* MakeSoundEncoder(RecordingContainer container,
+                                        const RecordingProfile::Sound& sound);
+    static GstElement* MakeWriter(RecordingContainer container);
+    // The sample rate the sound encoder is fed: the profile's, except for Opus, which takes
+    // 48 kHz only.
+    static int SoundSampleRate(RecordingContainer container, const RecordingProfile::Sound& sound);
+};
