@@ -6,6 +6,7 @@
 #include "RecordingSteps.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
