@@ -83,10 +83,11 @@ int main(int argc, char** argv) {
         const bool stopped = pipeline.Stop();
         const RecordingProfile::Picture& picture = *profile->picture;
         std::printf(
-            "sound=%d bitrate=%d gop=%lld pushed=%ld peak_rss_kb=%ld\n", sound ? 1 : 0,
-            picture.bitrate,
+            "sound=%d bitrate=%d gop=%lld pushed=%ld merged=%ld late=%ld peak_rss_kb=%ld\n",
+            sound ? 1 : 0, picture.bitrate,
             static_cast<long long>(picture.maxKeyFrameSpacing100ns / picture.frameInterval100ns),
-            pipeline.FramesPushed(), StatusKb("VmHWM:"));
+            pipeline.FramesPushed(), pipeline.FramesMerged(), pipeline.FramesLate(),
+            StatusKb("VmHWM:"));
         return stopped ? 0 : 5;
     }
     if (args[1] == "repeat" && args.size() >= 4) {

@@ -53,6 +53,27 @@ public:
     // could not be read; the buffer is then left as it was.
     bool FillBuffer(std::uint8_t* buffer, qsizetype size);
 
+    // The frame as the encoder takes it: planar 4:2:0 (I420) in the usual layout, each plane's
+    // rows rounded up to 4 bytes, BT.601 colours in the limited range (what WMV players assume).
+    // Converting here, straight from the 32-bit grab, saves a 24-bit copy and a second
+    // conversion per frame.
+    struct I420Layout {
+        int yStride = 0;
+        int uvStride = 0;
+        qsizetype uOffset = 0;
+        qsizetype vOffset = 0;
+        qsizetype bytes = 0;
+    };
+    static I420Layout I420(QSize frame);
+    qsizetype I420Bytes() const { return I420(m_frameSize).bytes; }
+    enum class Frame { Failed, Unchanged, Written };
+    // Streaming thread: grabs the capture rectangle and draws pointer and halo. When the picture
+    // differs from the last one written (or none was written since OnThreadCreate) it is
+    // written into `buffer` as I420; an unchanged picture leaves the buffer as it was, so the
+    // caller can let the previous frame stand for longer instead of encoding it again.
+    Frame FillI420(std::uint8_t* buffer, qsizetype size);
+    static void ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* buffer);
+
     // Draws the pointer with its hot spot on the pointer's place and the halo, the halo's
     // corner at the pointer less half the cursor size. `origin` is the picture's top-left corner
     // in screen coordinates.
@@ -68,4 +89,6 @@ private:
     std::atomic<bool> m_recordPointer{true};
     std::atomic<std::uint32_t> m_baseTimeMs{0};
     std::atomic<std::uint32_t> m_pauseStartMs{0};
+    // The last picture written by FillI420 (streaming thread only).
+    QImage m_lastPicture;
 };
