@@ -249,24 +249,33 @@ void CRecordingPipeline::Pump() {
         GstBuffer* buffer = nullptr;
         if (gst_buffer_pool_acquire_buffer(pool.get(), &buffer, nullptr) != GST_FLOW_OK)
             break;
-        GstMapInfo map;
         CScreen::Frame frame = CScreen::Frame::Failed;
+        bool same = false;
+        GstMapInfo map;
         if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
             frame = m_screen.FillI420(map.data, qsizetype(map.size));
-            const bool heldTooLong = held && due - heldFrom >= maxHeld;
-            if (frame != CScreen::Frame::Written && heldTooLong) {
-                // Pass the held picture on and hold a copy of it from here.
-                GstMapInfo heldMap;
-                if (gst_buffer_map(held, &heldMap, GST_MAP_READ)) {
+            // A grab that shows the same picture is caught here. The whole frame is compared,
+            // not a sample of it: a pen stroke of a few pixels is exactly what a presentation
+            // must not lose.
+            GstMapInfo heldMap;
+            if (held && gst_buffer_map(held, &heldMap, GST_MAP_READ)) {
+                if (frame == CScreen::Frame::Written)
+                    same = heldMap.size == map.size &&
+                           std::memcmp(heldMap.data, map.data, map.size) == 0;
+                else if (frame == CScreen::Frame::Unchanged && due - heldFrom >= maxHeld) {
+                    // Held long enough: a copy of it goes on from here.
                     std::memcpy(map.data, heldMap.data, std::min(map.size, heldMap.size));
-                    gst_buffer_unmap(held, &heldMap);
                     frame = CScreen::Frame::Written;
+                    same = true;
                 }
+                gst_buffer_unmap(held, &heldMap);
             }
             gst_buffer_unmap(buffer, &map);
         }
+        const bool written = frame == CScreen::Frame::Written;
         ++m_framesGrabbed;
-        if (frame != CScreen::Frame::Written) {
+        const bool heldTooLong = held && due - heldFrom >= maxHeld;
+        if (!written || (same && !heldTooLong)) {
             // Unchanged, or the screen could not be read this time: the held picture stands
             // for this interval too.
             gst_buffer_unref(buffer);

@@ -33,7 +33,7 @@ std::uint32_t CScreen::NowMs() const {
 }
 
 void CScreen::OnThreadCreate() {
-    m_lastPicture = QImage();
+    m_wroteFrame = false;
     const std::uint32_t now = NowMs();
     m_pauseStartMs.store(now);
     m_baseTimeMs.store(now);
@@ -108,6 +108,45 @@ CScreen::I420Layout CScreen::I420(QSize frame) {
     return layout;
 }
 
+namespace {
+
+// Integer BT.601, limited range. The sums keep every intermediate value positive, so the loops
+// below stay plain unsigned arithmetic that the compiler turns into vector code.
+inline std::uint32_t Red(std::uint32_t p) {
+    return p >> 16 & 0xFF;
+}
+inline std::uint32_t Green(std::uint32_t p) {
+    return p >> 8 & 0xFF;
+}
+inline std::uint32_t Blue(std::uint32_t p) {
+    return p & 0xFF;
+}
+
+void LumaRow(const std::uint32_t* __restrict source, std::uint8_t* __restrict target, int width) {
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t p = source[x];
+        target[x] = static_cast<std::uint8_t>(
+            ((66 * Red(p) + 129 * Green(p) + 25 * Blue(p) + 128) >> 8) + 16);
+    }
+}
+
+// Each chroma sample from the sum of its 2 x 2 pixels; `pairs` whole pairs of columns.
+void ChromaRow(const std::uint32_t* __restrict row0, const std::uint32_t* __restrict row1,
+               std::uint8_t* __restrict u, std::uint8_t* __restrict v, int pairs) {
+    for (int c = 0; c < pairs; ++c) {
+        const std::uint32_t a = row0[2 * c], b = row0[2 * c + 1];
+        const std::uint32_t d = row1[2 * c], e = row1[2 * c + 1];
+        const std::uint32_t r = Red(a) + Red(b) + Red(d) + Red(e);
+        const std::uint32_t g = Green(a) + Green(b) + Green(d) + Green(e);
+        const std::uint32_t bl = Blue(a) + Blue(b) + Blue(d) + Blue(e);
+        // 128 << 10 added before the negative terms: the sum never drops below 0.
+        u[c] = static_cast<std::uint8_t>((112 * bl + (128u << 10) + 512 - 38 * r - 74 * g) >> 10);
+        v[c] = static_cast<std::uint8_t>((112 * r + (128u << 10) + 512 - 94 * g - 18 * bl) >> 10);
+    }
+}
+
+} // namespace
+
 void CScreen::ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* buffer) {
     const I420Layout layout = I420(frame);
     std::uint8_t* const yPlane = buffer;
@@ -120,38 +159,24 @@ void CScreen::ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* bu
         std::memset(yPlane, 16, static_cast<size_t>(layout.uOffset));
         std::memset(uPlane, 128, static_cast<size_t>(layout.bytes - layout.uOffset));
     }
-    // Integer BT.601, limited range, each chroma sample from the mean of its 2 x 2 pixels.
-    const auto luma = [](std::uint32_t p) {
-        const int r = int(p >> 16 & 0xFF), g = int(p >> 8 & 0xFF), b = int(p & 0xFF);
-        return static_cast<std::uint8_t>(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
-    };
+    const int pairs = width / 2;
     for (int y = 0; y < height; y += 2) {
         const auto* row0 = reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y));
         const auto* row1 =
             y + 1 < height ? reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y + 1))
                            : row0;
         std::uint8_t* y0 = yPlane + qsizetype(y) * layout.yStride;
-        std::uint8_t* y1 = y + 1 < height ? y0 + layout.yStride : nullptr;
+        LumaRow(row0, y0, width);
+        if (y + 1 < height)
+            LumaRow(row1, y0 + layout.yStride, width);
         std::uint8_t* u = uPlane + qsizetype(y / 2) * layout.uvStride;
         std::uint8_t* v = vPlane + qsizetype(y / 2) * layout.uvStride;
-        for (int x = 0; x < width; x += 2) {
-            const int x1 = x + 1 < width ? x + 1 : x;
-            const std::uint32_t p00 = row0[x], p01 = row0[x1], p10 = row1[x], p11 = row1[x1];
-            y0[x] = luma(p00);
-            if (x1 != x)
-                y0[x1] = luma(p01);
-            if (y1) {
-                y1[x] = luma(p10);
-                if (x1 != x)
-                    y1[x1] = luma(p11);
-            }
-            const int r = int((p00 >> 16 & 0xFF) + (p01 >> 16 & 0xFF) + (p10 >> 16 & 0xFF) +
-                              (p11 >> 16 & 0xFF));
-            const int g =
-                int((p00 >> 8 & 0xFF) + (p01 >> 8 & 0xFF) + (p10 >> 8 & 0xFF) + (p11 >> 8 & 0xFF));
-            const int b = int((p00 & 0xFF) + (p01 & 0xFF) + (p10 & 0xFF) + (p11 & 0xFF));
-            u[x / 2] = static_cast<std::uint8_t>(((-38 * r - 74 * g + 112 * b + 512) >> 10) + 128);
-            v[x / 2] = static_cast<std::uint8_t>(((112 * r - 94 * g - 18 * b + 512) >> 10) + 128);
+        ChromaRow(row0, row1, u, v, pairs);
+        if (width % 2) {
+            // An odd last column: its chroma from its own two pixels, counted twice.
+            const std::uint32_t last[2] = {row0[width - 1], row0[width - 1]};
+            const std::uint32_t below[2] = {row1[width - 1], row1[width - 1]};
+            ChromaRow(last, below, u + pairs, v + pairs, 1);
         }
     }
 }
@@ -159,28 +184,30 @@ void CScreen::ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* bu
 CScreen::Frame CScreen::FillI420(std::uint8_t* buffer, qsizetype size) {
     if (m_captureRect.isEmpty() || !buffer || size < I420Bytes())
         return Frame::Failed;
+    const bool drawPointer = m_recordPointer.load();
+    IScreenGrabber::Pointer pointer;
+    if (drawPointer)
+        pointer = m_grabber.ReadPointer();
+    const bool samePointer =
+        drawPointer == m_lastDrewPointer &&
+        (!drawPointer ||
+         (pointer.visible == m_lastPointer.visible &&
+          (!pointer.visible || (pointer.position == m_lastPointer.position &&
+                                pointer.hotSpot == m_lastPointer.hotSpot &&
+                                pointer.image.cacheKey() == m_lastPointer.image.cacheKey()))));
+    if (m_wroteFrame && samePointer && !m_grabber.MayHaveChanged())
+        return Frame::Unchanged;
+
     QImage picture = m_grabber.Grab(m_captureRect);
     if (picture.isNull() || picture.size() != m_captureRect.size())
         return Frame::Failed;
     if (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32)
         picture = picture.convertToFormat(QImage::Format_RGB32);
-    if (m_recordPointer.load())
-        DrawPointer(picture, m_captureRect.topLeft(), m_grabber.ReadPointer(),
-                    m_grabber.CursorSize());
-
-    // The whole picture is compared, not a sample of it: a pen stroke of a few pixels is
-    // exactly what a presentation recording must not lose. The grab may live in memory the
-    // next grab overwrites, so the kept copy is our own.
-    const qsizetype bytes = picture.sizeInBytes();
-    if (m_lastPicture.size() == picture.size() && m_lastPicture.format() == picture.format() &&
-        m_lastPicture.bytesPerLine() == picture.bytesPerLine() &&
-        std::memcmp(m_lastPicture.constBits(), picture.constBits(), static_cast<size_t>(bytes)) ==
-            0)
-        return Frame::Unchanged;
-    if (m_lastPicture.size() != picture.size() || m_lastPicture.format() != picture.format() ||
-        m_lastPicture.bytesPerLine() != picture.bytesPerLine())
-        m_lastPicture = QImage(picture.size(), picture.format());
-    std::memcpy(m_lastPicture.bits(), picture.constBits(), static_cast<size_t>(bytes));
-    ConvertToI420(m_lastPicture, m_frameSize, buffer);
+    if (drawPointer)
+        DrawPointer(picture, m_captureRect.topLeft(), pointer, m_grabber.CursorSize());
+    ConvertToI420(picture, m_frameSize, buffer);
+    m_wroteFrame = true;
+    m_lastDrewPointer = drawPointer;
+    m_lastPointer = pointer;
     return Frame::Written;
 }

@@ -66,11 +66,11 @@ public:
     };
     static I420Layout I420(QSize frame);
     qsizetype I420Bytes() const { return I420(m_frameSize).bytes; }
+    // Streaming thread: grabs the capture rectangle, draws pointer and halo, and writes the
+    // frame into `buffer` as I420. Unchanged, without reading the screen, when the grabber knows
+    // nothing was drawn since the last frame and the pointer is drawn as it was; Failed when the
+    // screen could not be read or the buffer is too small. The buffer is left as it was then.
     enum class Frame { Failed, Unchanged, Written };
-    // Streaming thread: grabs the capture rectangle and draws pointer and halo. When the picture
-    // differs from the last one written (or none was written since OnThreadCreate) it is
-    // written into `buffer` as I420; an unchanged picture leaves the buffer as it was, so the
-    // caller can let the previous frame stand for longer instead of encoding it again.
     Frame FillI420(std::uint8_t* buffer, qsizetype size);
     static void ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* buffer);
 
@@ -89,6 +89,8 @@ private:
     std::atomic<bool> m_recordPointer{true};
     std::atomic<std::uint32_t> m_baseTimeMs{0};
     std::atomic<std::uint32_t> m_pauseStartMs{0};
-    // The last picture written by FillI420 (streaming thread only).
-    QImage m_lastPicture;
+    // What the last frame written showed (streaming thread only).
+    bool m_wroteFrame = false;
+    bool m_lastDrewPointer = false;
+    IScreenGrabber::Pointer m_lastPointer;
 };

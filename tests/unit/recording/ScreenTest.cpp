@@ -2,6 +2,7 @@
 #include "fake/CFakeScreenGrabber.h"
 
 #include <QPainter>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -175,7 +176,19 @@ TEST_F(ScreenTest, I420PlanesUseTheStandardLayout) {
     EXPECT_EQ(layout.bytes, 324 * 240 + 2 * 164 * 120);
 }
 
-TEST_F(ScreenTest, AnUnchangedScreenIsNotConvertedAgain) {
+TEST_F(ScreenTest, AnI420FrameNeedsTheWholeScreenRectangleAndRoomForIt) {
+    screen.SetCaptureRegion(QRect(0, 0, 200, 100), 0, 0, 0, 0);
+    std::vector<std::uint8_t> frame(size_t(screen.I420Bytes()), 0xEE);
+    EXPECT_EQ(screen.FillI420(frame.data(), 10), CScreen::Frame::Failed);
+    EXPECT_EQ(frame.front(), 0xEE);
+    screen.SetCaptureRegion(QRect(0, 0, 400, 100), 0, 0, 0, 0);
+    std::vector<std::uint8_t> wide(size_t(screen.I420Bytes()), 0xEE);
+    EXPECT_EQ(screen.FillI420(wide.data(), qsizetype(wide.size())), CScreen::Frame::Failed);
+    EXPECT_EQ(wide.front(), 0xEE);
+}
+
+TEST_F(ScreenTest, AScreenKnownUnchangedIsNotReadAgain) {
+    grabber.SetReportsDamage(true);
     screen.SetCaptureRegion(QRect(0, 0, 200, 100), 0, 0, 0, 0);
     screen.SetRecordPointer(true);
     grabber.SetPointer(Beam(QPoint(50, 50)));
@@ -183,25 +196,24 @@ TEST_F(ScreenTest, AnUnchangedScreenIsNotConvertedAgain) {
     const auto fill = [&] { return screen.FillI420(frame.data(), qsizetype(frame.size())); };
     screen.OnThreadCreate();
     EXPECT_EQ(fill(), CScreen::Frame::Written);
-    std::fill(frame.begin(), frame.end(), 0xEE);
+    const int grabs = grabber.GrabCount();
     EXPECT_EQ(fill(), CScreen::Frame::Unchanged);
-    EXPECT_EQ(frame.front(), 0xEE); // left as it was
+    EXPECT_EQ(grabber.GrabCount(), grabs);
 
-    // One pixel of ink at the far corner is a change; so is a pointer that moved.
+    // Drawing, a pointer that moved, the pointer switched off, and a new recording each make
+    // a frame of their own.
     QImage desktop(200, 100, QImage::Format_RGB32);
-    desktop.fill(QColor(0, 0, 255));
-    desktop.setPixelColor(199, 99, Qt::red);
-    grabber.SetScreen(desktop);
-    EXPECT_EQ(fill(), CScreen::Frame::Written);
-    EXPECT_EQ(fill(), CScreen::Frame::Unchanged);
-    grabber.SetPointer(Beam(QPoint(51, 50)));
-    EXPECT_EQ(fill(), CScreen::Frame::Written);
-
-    // A new recording starts with a frame of its own, and a screen that cannot be read fails.
-    screen.OnThreadCreate();
-    EXPECT_EQ(fill(), CScreen::Frame::Written);
-    EXPECT_EQ(screen.FillI420(frame.data(), 10), CScreen::Frame::Failed);
-    screen.SetCaptureRegion(QRect(0, 0, 400, 100), 0, 0, 0, 0);
-    std::vector<std::uint8_t> wide(size_t(screen.I420Bytes()), 0);
-    EXPECT_EQ(screen.FillI420(wide.data(), qsizetype(wide.size())), CScreen::Frame::Failed);
+    desktop.fill(Qt::white);
+    const std::function<void()> changes[] = {
+        [&] { grabber.SetScreen(desktop); },
+        [&] { grabber.SetPointer(Beam(QPoint(51, 50))); },
+        [&] { screen.SetRecordPointer(false); },
+        [&] { screen.OnThreadCreate(); },
+    };
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        SCOPED_TRACE(i);
+        changes[i]();
+        EXPECT_EQ(fill(), CScreen::Frame::Written);
+        EXPECT_EQ(fill(), CScreen::Frame::Unchanged);
+    }
 }
