@@ -251,9 +251,10 @@ void CRecordingPipeline::Pump() {
             break;
         CScreen::Frame frame = CScreen::Frame::Failed;
         bool same = false;
+        const bool heldTooLong = held && due - heldFrom >= maxHeld;
         GstMapInfo map;
         if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
-            frame = m_screen.FillI420(map.data, qsizetype(map.size));
+            frame = m_screen.FillI420(map.data, qsizetype(map.size), heldTooLong);
             // A grab that shows the same picture is caught here. The whole frame is compared,
             // not a sample of it: a pen stroke of a few pixels is exactly what a presentation
             // must not lose.
@@ -262,19 +263,12 @@ void CRecordingPipeline::Pump() {
                 if (frame == CScreen::Frame::Written)
                     same = heldMap.size == map.size &&
                            std::memcmp(heldMap.data, map.data, map.size) == 0;
-                else if (frame == CScreen::Frame::Unchanged && due - heldFrom >= maxHeld) {
-                    // Held long enough: a copy of it goes on from here.
-                    std::memcpy(map.data, heldMap.data, std::min(map.size, heldMap.size));
-                    frame = CScreen::Frame::Written;
-                    same = true;
-                }
                 gst_buffer_unmap(held, &heldMap);
             }
             gst_buffer_unmap(buffer, &map);
         }
         const bool written = frame == CScreen::Frame::Written;
         ++m_framesGrabbed;
-        const bool heldTooLong = held && due - heldFrom >= maxHeld;
         if (!written || (same && !heldTooLong)) {
             // Unchanged, or the screen could not be read this time: the held picture stands
             // for this interval too.

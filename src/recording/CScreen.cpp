@@ -191,7 +191,7 @@ void CScreen::ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* bu
     }
 }
 
-CScreen::Frame CScreen::FillI420(std::uint8_t* buffer, qsizetype size) {
+CScreen::Frame CScreen::FillI420(std::uint8_t* buffer, qsizetype size, bool readAnyway) {
     if (m_captureRect.isEmpty() || !buffer || size < I420Bytes())
         return Frame::Failed;
     const bool drawPointer = m_recordPointer.load();
@@ -205,7 +205,7 @@ CScreen::Frame CScreen::FillI420(std::uint8_t* buffer, qsizetype size) {
           (!pointer.visible || (pointer.position == m_lastPointer.position &&
                                 pointer.hotSpot == m_lastPointer.hotSpot &&
                                 pointer.image.cacheKey() == m_lastPointer.image.cacheKey()))));
-    if (m_wroteFrame && samePointer && !m_grabber.MayHaveChanged())
+    if (!readAnyway && m_wroteFrame && samePointer && !m_grabber.MayHaveChanged())
         return Frame::Unchanged;
 
     QImage picture = m_grabber.Grab(m_captureRect);

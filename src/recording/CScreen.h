@@ -70,8 +70,10 @@ public:
     // frame into `buffer` as I420. Unchanged, without reading the screen, when the grabber knows
     // nothing was drawn since the last frame and the pointer is drawn as it was; Failed when the
     // screen could not be read or the buffer is too small. The buffer is left as it was then.
+    // `readAnyway` reads the screen whatever the grabber says: now and then, so a change the
+    // display server did not report is late at worst, never lost.
     enum class Frame { Failed, Unchanged, Written };
-    Frame FillI420(std::uint8_t* buffer, qsizetype size);
+    Frame FillI420(std::uint8_t* buffer, qsizetype size, bool readAnyway = false);
     static void ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* buffer);
 
     // Draws the pointer with its hot spot on the pointer's place and the halo, the halo's
