@@ -3,6 +3,8 @@
 //   recording_soak forever FILE      records until killed (measure what a kill leaves)
 //   recording_soak repeat N SECONDS  N recordings in a row, printing the RSS after each
 //   recording_soak once PRESET SECONDS FILE  one recording with a quality preset
+//   recording_soak bench SECONDS FILE        the benchmark's recording: High, pointer not drawn
+//                                            (the other recorder draws none), figures on stdout
 #include "CRecordingPipeline.h"
 #include "CRecordingProfiles.h"
 #include "CScreen.h"
@@ -19,14 +21,19 @@
 
 namespace {
 
-long RssKb() {
+long StatusKb(const char* field) {
     QFile status("/proc/self/status");
     if (!status.open(QIODevice::ReadOnly))
         return 0;
+    const QByteArray name(field);
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(name))
+            return line.mid(name.size()).trimmed().split(' ').first().toLong();
     return 0;
+}
+
+long RssKb() {
+    return StatusKb("VmRSS:");
 }
 
 } // namespace
@@ -42,6 +49,7 @@ int main(int argc, char** argv) {
     screen.SetCaptureRegion(monitor, 0, 0, 0, 0);
     QTemporaryDir dir;
     const QString profilePath = dir.path() + "/wmv.prx";
+    // Preset 0 is High.
     const int preset = args[1] == "once" ? args[2].toInt() : 0;
     CRecordingProfiles::WriteProfileFile(profilePath, preset, screen.FrameSize());
     const bool sound = CSoundDevices::HasAudioCaptureDevice();
@@ -65,6 +73,22 @@ int main(int argc, char** argv) {
             return 4;
         QThread::sleep(args[3].toULong());
         return pipeline.Stop() ? 0 : 5;
+    }
+    if (args[1] == "bench" && args.size() >= 4) {
+        screen.SetRecordPointer(false);
+        CRecordingPipeline pipeline(screen);
+        if (!pipeline.Start(args[3], *profile, soundSource))
+            return 4;
+        QThread::msleep(args[2].toULong() * 1000);
+        const bool stopped = pipeline.Stop();
+        const RecordingProfile::Picture& picture = *profile->picture;
+        std::printf(
+            "sound=%d bitrate=%d gop=%lld pushed=%ld merged=%ld late=%ld peak_rss_kb=%ld\n",
+            sound ? 1 : 0, picture.bitrate,
+            static_cast<long long>(picture.maxKeyFrameSpacing100ns / picture.frameInterval100ns),
+            pipeline.FramesPushed(), pipeline.FramesMerged(), pipeline.FramesLate(),
+            StatusKb("VmHWM:"));
+        return stopped ? 0 : 5;
     }
     if (args[1] == "repeat" && args.size() >= 4) {
         const int count = args[2].toInt();

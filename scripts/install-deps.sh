@@ -9,6 +9,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libxcb1-dev libxcb-xfixes0-dev libxcb-shape0-dev libxcb-shm0-dev libxcb-keysyms1-dev
   libxcb-composite0-dev libx11-xcb-dev
+  # recording: skipping screens that did not change
+  libxcb-damage0-dev
   libtinyxml2-dev libgif-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -27,3 +27,7 @@ echo "Overlay presentation per tick or present, same run (CPU = this program, se
 echo
 echo "Screenshot saving, 1920 x 1080, next to QImage::save as PNG:"
 "$bin/save_bench" --benchmark_min_time=0.5
+
+echo
+# Its own 1920 x 1080 screen and sound server: the recording side by side with ffmpeg.
+"$(dirname "$0")/recording-bench.sh" "$build"

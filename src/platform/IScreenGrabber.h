@@ -21,6 +21,9 @@ public:
     // The screen inside `rect` (device pixels) as Format_RGB32. The image may share memory with
     // the grabber and stays valid until the next call. A null image: the screen cannot be read.
     virtual QImage Grab(const QRect& rect) = 0;
+    // False only when the grabber knows that nothing on the screen has been drawn since the
+    // last Grab, so a new grab would show the same picture. One that cannot tell says true.
+    virtual bool MayHaveChanged() { return true; }
     // Where the pointer is and how it looks now.
     virtual Pointer ReadPointer() = 0;
     // The nominal pointer size in pixels (the size the desktop asks pointer themes for).

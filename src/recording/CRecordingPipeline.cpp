@@ -8,12 +8,16 @@
 #include <gst/video/video.h>
 
 #include <chrono>
+#include <cstring>
 
 namespace {
 
 // Frames waiting for the encoder before the pump skips one (the previous frame then covers the
 // gap on the time line); it keeps memory bounded when the encoder falls behind.
 constexpr guint kMaxQueuedFrames = 4;
+// The longest a picture is held back while the screen stays the same: the writer interleaves
+// picture and sound, so sound waits at the writer for as long as the picture is held.
+constexpr std::int64_t kMaxHeldMs = 500;
 constexpr auto kFinishTimeout = std::chrono::seconds(10);
 
 QString ErrorText(GstMessage* message) {
@@ -93,9 +97,12 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
         return false;
     }
 
+    // The screen source converts to the encoder's I420 itself (one pass from the grab), in the
+    // BT.601 colours WMV players assume.
     GstCaps* frameCaps = gst_caps_new_simple(
-        "video/x-raw", "format", G_TYPE_STRING, "BGR", "width", G_TYPE_INT, frame.width(), "height",
-        G_TYPE_INT, frame.height(), "framerate", GST_TYPE_FRACTION, fpsN, fpsD, nullptr);
+        "video/x-raw", "format", G_TYPE_STRING, "I420", "colorimetry", G_TYPE_STRING, "bt601",
+        "width", G_TYPE_INT, frame.width(), "height", G_TYPE_INT, frame.height(), "framerate",
+        GST_TYPE_FRACTION, fpsN, fpsD, nullptr);
     g_object_set(m_appsrc, "caps", frameCaps, "format", GST_FORMAT_TIME, "is-live", TRUE,
                  "do-timestamp", FALSE, "max-buffers", guint64(kMaxQueuedFrames), "leaky-type",
                  2 /* drop the oldest */, nullptr);
@@ -170,28 +177,47 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     m_screen.OnThreadCreate();
     m_paused = false;
     m_framesPushed = 0;
+    m_framesMerged = 0;
+    m_framesLate = 0;
+    m_framesGrabbed = 0;
     m_pumping = true;
     m_pump = std::thread([this] { Pump(); });
     return true;
 }
 
 void CRecordingPipeline::Pump() {
-    // Frame n belongs at n frame intervals of recorded time. The pump sleeps until the next
-    // frame is due; a frame whose time has passed while the encoder was busy is not made up:
-    // the frame before it covers its time instead.
+    // Frame interval n covers recorded time [n, n + 1) intervals. The pump sleeps until the next
+    // interval is due and grabs. A picture is passed on only once the next different one (or
+    // the end) shows how long it stands: its duration then covers every interval the screen
+    // did not change, and the encoder never sees those again. A grab that comes late because
+    // the machine was busy is not made up either: the picture before covers its time.
     const GstClockTime interval = GstClockTime(m_frameInterval100ns) * 100;
-    const qsizetype frameBytes = m_screen.FrameBytes();
+    const std::uint64_t maxHeld =
+        std::max<std::uint64_t>(1, GstClockTime(kMaxHeldMs) * GST_MSECOND / interval);
+    const qsizetype frameBytes = m_screen.I420Bytes();
     // Frames come from a pool made once per recording: a fresh multi-megabyte allocation per
     // frame, freed on the encoder's thread, makes the allocator's per-thread heaps grow from one
     // recording to the next.
     GstPtr<GstBufferPool> pool(gst_buffer_pool_new());
     GstStructure* config = gst_buffer_pool_get_config(pool.get());
-    gst_buffer_pool_config_set_params(config, nullptr, guint(frameBytes), kMaxQueuedFrames + 2, 0);
+    gst_buffer_pool_config_set_params(config, nullptr, guint(frameBytes), kMaxQueuedFrames + 3, 0);
     gst_buffer_pool_set_config(pool.get(), config);
     gst_buffer_pool_set_active(pool.get(), TRUE);
-    std::uint64_t next = 0;
-    GstBuffer* previous = nullptr;
-    while (m_pumping.load()) {
+    std::uint64_t next = 0; // the first interval no picture covers yet
+    GstBuffer* held = nullptr;
+    std::uint64_t heldFrom = 0;
+    bool flowing = true;
+    const auto passOn = [&](std::uint64_t until) {
+        GST_BUFFER_PTS(held) = heldFrom * interval;
+        GST_BUFFER_DURATION(held) = (until - heldFrom) * interval;
+        GstBuffer* buffer = held;
+        held = nullptr;
+        if (gst_app_src_push_buffer(GST_APP_SRC(m_appsrc), buffer) != GST_FLOW_OK)
+            return false;
+        ++m_framesPushed;
+        return true;
+    };
+    while (flowing && m_pumping.load()) {
         if (m_paused.load()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             continue;
@@ -212,33 +238,76 @@ void CRecordingPipeline::Pump() {
         GstBuffer* buffer = nullptr;
         if (gst_buffer_pool_acquire_buffer(pool.get(), &buffer, nullptr) != GST_FLOW_OK)
             break;
+        CScreen::Frame frame = CScreen::Frame::Failed;
+        bool same = false;
+        const bool heldTooLong = held && due - heldFrom >= maxHeld;
         GstMapInfo map;
-        bool filled = false;
         if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
-            filled = m_screen.FillBuffer(map.data, qsizetype(map.size));
+            frame = m_screen.FillI420(map.data, qsizetype(map.size), heldTooLong);
+            // A grab that shows the same picture is caught here. The whole frame is compared,
+            // not a sample of it: a pen stroke of a few pixels is exactly what a presentation
+            // must not lose.
+            GstMapInfo heldMap;
+            if (held && gst_buffer_map(held, &heldMap, GST_MAP_READ)) {
+                if (frame == CScreen::Frame::Written)
+                    same = heldMap.size == map.size &&
+                           std::memcmp(heldMap.data, map.data, map.size) == 0;
+                gst_buffer_unmap(held, &heldMap);
+            }
             gst_buffer_unmap(buffer, &map);
         }
-        if (!filled) {
-            // The screen could not be read this time: the last picture stands in for it.
+        const bool written = frame == CScreen::Frame::Written;
+        ++m_framesGrabbed;
+        if (!written || (same && !heldTooLong)) {
+            // Unchanged, or the screen could not be read this time: the held picture stands
+            // for this interval too.
             gst_buffer_unref(buffer);
-            if (!previous) {
+            if (!held) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 continue;
             }
-            buffer = gst_buffer_copy(previous);
+            m_framesMerged += long(due + 1 - next);
+            next = due + 1;
+            continue;
         }
-        GST_BUFFER_PTS(buffer) = next * interval;
-        GST_BUFFER_DURATION(buffer) = (due + 1 - next) * interval;
-        next = due + 1;
-        if (previous)
-            gst_buffer_unref(previous);
-        previous = gst_buffer_ref(buffer);
-        if (gst_app_src_push_buffer(GST_APP_SRC(m_appsrc), buffer) != GST_FLOW_OK)
+        if (held && !passOn(next)) {
+            gst_buffer_unref(buffer);
+            flowing = false;
             break;
-        ++m_framesPushed;
+        }
+        m_framesLate += long(due - next);
+        held = buffer;
+        heldFrom = next;
+        next = due + 1;
     }
-    if (previous)
-        gst_buffer_unref(previous);
+    // The last picture stands until the end. The file keeps when each frame starts, not how
+    // long it lasts, so a picture held for longer is followed by a copy in the last interval:
+    // the picture's time line then ends where the recording does.
+    if (held && flowing && next - heldFrom > 1) {
+        GstBuffer* last = nullptr;
+        if (gst_buffer_pool_acquire_buffer(pool.get(), &last, nullptr) == GST_FLOW_OK) {
+            GstMapInfo lastMap, heldMap;
+            bool copied = false;
+            if (gst_buffer_map(last, &lastMap, GST_MAP_WRITE)) {
+                if (gst_buffer_map(held, &heldMap, GST_MAP_READ)) {
+                    std::memcpy(lastMap.data, heldMap.data, std::min(lastMap.size, heldMap.size));
+                    gst_buffer_unmap(held, &heldMap);
+                    copied = true;
+                }
+                gst_buffer_unmap(last, &lastMap);
+            }
+            if (copied && passOn(next - 1)) {
+                held = last;
+                heldFrom = next - 1;
+            } else {
+                gst_buffer_unref(last);
+            }
+        }
+    }
+    if (held && flowing)
+        passOn(next);
+    if (held)
+        gst_buffer_unref(held);
     gst_buffer_pool_set_active(pool.get(), FALSE);
 }
 
@@ -298,10 +367,10 @@ bool CRecordingPipeline::Stop(QString* reason) {
         return true;
     if (m_paused.load()) {
         // A paused pipeline passes nothing on: run it again and let a frame through first.
-        const long pushed = m_framesPushed.load();
+        const long grabbed = m_framesGrabbed.load();
         Resume();
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-        while (m_framesPushed.load() == pushed && std::chrono::steady_clock::now() < until)
+        while (m_framesGrabbed.load() == grabbed && std::chrono::steady_clock::now() < until)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     m_pumping = false;

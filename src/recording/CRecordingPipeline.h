@@ -48,8 +48,12 @@ public:
     // is finished as far as it can be) and is returned too.
     QString PollMessages();
 
-    // How many frames the pump has pushed (for tests and measurements).
+    // What the pump did, in frame intervals (for tests and measurements): frames passed to the
+    // encoder; intervals an earlier identical picture covers instead (no encoding); intervals
+    // whose grab came too late because the machine was busy (the picture before covers them).
     long FramesPushed() const { return m_framesPushed.load(); }
+    long FramesMerged() const { return m_framesMerged.load(); }
+    long FramesLate() const { return m_framesLate.load(); }
 
 private:
     void Pump();
@@ -66,5 +70,8 @@ private:
     std::atomic<bool> m_pumping{false};
     std::atomic<bool> m_paused{false};
     std::atomic<long> m_framesPushed{0};
+    std::atomic<long> m_framesMerged{0};
+    std::atomic<long> m_framesLate{0};
+    std::atomic<long> m_framesGrabbed{0};
     bool m_soundEnded = false;
 };

@@ -53,6 +53,29 @@ public:
     // could not be read; the buffer is then left as it was.
     bool FillBuffer(std::uint8_t* buffer, qsizetype size);
 
+    // The frame as the encoder takes it: planar 4:2:0 (I420) in the usual layout, each plane's
+    // rows rounded up to 4 bytes, BT.601 colours in the limited range (what WMV players assume).
+    // Converting here, straight from the 32-bit grab, saves a 24-bit copy and a second
+    // conversion per frame.
+    struct I420Layout {
+        int yStride = 0;
+        int uvStride = 0;
+        qsizetype uOffset = 0;
+        qsizetype vOffset = 0;
+        qsizetype bytes = 0;
+    };
+    static I420Layout I420(QSize frame);
+    qsizetype I420Bytes() const { return I420(m_frameSize).bytes; }
+    // Streaming thread: grabs the capture rectangle, draws pointer and halo, and writes the
+    // frame into `buffer` as I420. Unchanged, without reading the screen, when the grabber knows
+    // nothing was drawn since the last frame and the pointer is drawn as it was; Failed when the
+    // screen could not be read or the buffer is too small. The buffer is left as it was then.
+    // `readAnyway` reads the screen whatever the grabber says: now and then, so a change the
+    // display server did not report is late at worst, never lost.
+    enum class Frame { Failed, Unchanged, Written };
+    Frame FillI420(std::uint8_t* buffer, qsizetype size, bool readAnyway = false);
+    static void ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* buffer);
+
     // Draws the pointer with its hot spot on the pointer's place and the halo, the halo's
     // corner at the pointer less half the cursor size. `origin` is the picture's top-left corner
     // in screen coordinates.
@@ -68,4 +91,8 @@ private:
     std::atomic<bool> m_recordPointer{true};
     std::atomic<std::uint32_t> m_baseTimeMs{0};
     std::atomic<std::uint32_t> m_pauseStartMs{0};
+    // What the last frame written showed (streaming thread only).
+    bool m_wroteFrame = false;
+    bool m_lastDrewPointer = false;
+    IScreenGrabber::Pointer m_lastPointer;
 };

@@ -17,10 +17,33 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
+
+// A scripted screen that, unless told to stand still, changes at every grab, like a video
+// playing: every frame interval then has a picture of its own.
+class CMovingScreenGrabber : public CFakeScreenGrabber {
+public:
+    using CFakeScreenGrabber::CFakeScreenGrabber;
+    std::atomic<bool> moving{true};
+    QImage Grab(const QRect& rect) override {
+        if (moving.load()) {
+            QImage screen(640, 480, QImage::Format_RGB32);
+            screen.fill(QColor::fromHsv(++m_step * 7 % 360, 200, 200));
+            SetScreen(screen);
+        }
+        return CFakeScreenGrabber::Grab(rect);
+    }
+
+private:
+    int m_step = 0;
+};
 
 struct Probe {
     QJsonObject video, audio, format;
@@ -68,6 +91,19 @@ double StreamEndSeconds(const QString& path, const char* stream) {
     return end;
 }
 
+// The start times of a stream's packets ("v" or "a"), in order.
+std::vector<double> PacketTimes(const QString& path, const char* stream) {
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", stream, "-show_entries",
+                              "packet=pts_time", "-of", "csv=p=0", path});
+    ffprobe.waitForFinished(60000);
+    std::vector<double> times;
+    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n'))
+        if (!line.trimmed().isEmpty())
+            times.push_back(line.trimmed().toDouble());
+    return times;
+}
+
 class RecordingMediaTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(CSoundDevices::InitMedia()); }
@@ -91,7 +127,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    CFakeScreenGrabber grabber{QSize(640, 480)};
+    CMovingScreenGrabber grabber{QSize(640, 480)};
     CScreen screen{grabber};
 };
 
@@ -205,6 +241,60 @@ TEST_F(RecordingMediaTest, AMicrophoneThatFailsLeavesThePictureRecording) {
         EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.5, 0.6);
         EXPECT_NEAR(StreamEndSeconds(path, "a"), 1.0, 0.6);
         EXPECT_NEAR(probe.frames, 25, 8); // Low: 10 frames a second
+    }
+}
+
+TEST_F(RecordingMediaTest, AStillScreenIsEncodedOnlyWhenItChangesWithTheTimeLineKept) {
+    // Found unchanged by comparing frames, or told so by the display server without a grab.
+    for (bool damage : {false, true}) {
+        SCOPED_TRACE(damage);
+        grabber.SetReportsDamage(damage);
+        // A slide for a second, then a stroke of ink, then still again.
+        grabber.moving = false;
+        QImage slide(640, 480, QImage::Format_RGB32);
+        slide.fill(Qt::white);
+        grabber.SetScreen(slide);
+        screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+        const auto profile = Profile(0, true);
+        ASSERT_TRUE(profile);
+        const QString path = dir.path() + QStringLiteral("/slide%1.wmv").arg(damage);
+        CRecordingPipeline pipeline(screen);
+        ASSERT_TRUE(pipeline.Start(path, *profile, Tone));
+        QElapsedTimer clock;
+        clock.start();
+        Wait(1000);
+        const double inkAt = clock.elapsed() / 1000.0;
+        slide.setPixelColor(300, 200, Qt::red);
+        grabber.SetScreen(slide);
+        Wait(1500);
+        ASSERT_TRUE(pipeline.Stop());
+        EXPECT_GT(pipeline.FramesMerged(), 40);
+
+        // Few frames were encoded, yet the picture lasts as long as the sound...
+        const std::vector<double> times = PacketTimes(path, "v");
+        EXPECT_LT(times.size(), 20u);
+        EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.5, 0.4);
+        EXPECT_NEAR(StreamEndSeconds(path, "v"), StreamEndSeconds(path, "a"), 0.15);
+        // ...the ink shows from its own time on, not a held frame later...
+        double inkShown = -1;
+        QProcess ffprobe;
+        ffprobe.start("ffprobe",
+                      {"-v", "error", "-f", "lavfi", "-i",
+                       "movie=" + path + ",crop=2:2:300:200,signalstats", "-show_entries",
+                       "frame=pts_time:frame_tags=lavfi.signalstats.YAVG", "-of", "csv=p=0"});
+        ffprobe.waitForFinished(60000);
+        for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> fields = line.trimmed().split(',');
+            // White is 235; a red pixel among the four pulls the mean well down.
+            if (fields.size() >= 2 && fields[1].toDouble() < 225) {
+                inkShown = fields[0].toDouble();
+                break;
+            }
+        }
+        EXPECT_NEAR(inkShown, inkAt, 0.25);
+        // ...and no picture is held so long that the sound waits for it at the writer.
+        for (size_t i = 1; i < times.size(); ++i)
+            EXPECT_LE(times[i] - times[i - 1], 0.55) << "after " << times[i - 1];
     }
 }
 

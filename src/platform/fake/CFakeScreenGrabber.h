@@ -17,7 +17,11 @@ public:
     void SetScreen(const QImage& screen) {
         std::lock_guard lock(m_mutex);
         m_screen = screen.convertToFormat(QImage::Format_RGB32);
+        m_drawn = true;
     }
+    // Whether MayHaveChanged tells a screen unchanged since the last grab, like a display
+    // server's damage reports (off: it always says it may have changed).
+    void SetReportsDamage(bool on) { m_reportsDamage = on; }
     void SetPointer(const Pointer& pointer) {
         std::lock_guard lock(m_mutex);
         m_pointer = pointer;
@@ -33,6 +37,7 @@ public:
         std::lock_guard lock(m_mutex);
         ++m_grabs;
         m_lastRect = rect;
+        m_drawn = false;
         if (!m_screen.rect().contains(rect))
             return {};
         return m_screen.copy(rect);
@@ -42,6 +47,7 @@ public:
         return m_pointer;
     }
     int CursorSize() override { return m_cursorSize; }
+    bool MayHaveChanged() override { return !m_reportsDamage || m_drawn; }
 
 private:
     mutable std::mutex m_mutex;
@@ -50,4 +56,6 @@ private:
     QRect m_lastRect;
     std::atomic<int> m_cursorSize{32};
     std::atomic<int> m_grabs{0};
+    std::atomic<bool> m_reportsDamage{false};
+    std::atomic<bool> m_drawn{true};
 };

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <xcb/damage.h>
 #include <xcb/shm.h>
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -25,6 +26,34 @@ CX11ScreenGrabber::CX11ScreenGrabber(const QByteArray& displayName) {
     XcbReply<xcb_xfixes_query_version_reply_t> xfixes(xcb_xfixes_query_version_reply(
         m_connection, xcb_xfixes_query_version(m_connection, 4, 0), nullptr));
     m_hasXFixes = xfixes != nullptr;
+
+    // A damage object on the root window: the server sends one event when something is drawn
+    // after the damage was last cleared, so an unchanged screen need not be read at all.
+    const xcb_query_extension_reply_t* damage =
+        xcb_get_extension_data(m_connection, &xcb_damage_id);
+    if (damage && damage->present) {
+        XcbReply<xcb_damage_query_version_reply_t> version(xcb_damage_query_version_reply(
+            m_connection, xcb_damage_query_version(m_connection, 1, 1), nullptr));
+        const unsigned id = xcb_generate_id(m_connection);
+        XcbReply<xcb_generic_error_t> error(xcb_request_check(
+            m_connection, xcb_damage_create_checked(m_connection, id, m_root,
+                                                    XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY)));
+        if (version && !error) {
+            m_damage = id;
+            m_damageEvent = damage->first_event + XCB_DAMAGE_NOTIFY;
+        }
+    }
+}
+
+bool CX11ScreenGrabber::MayHaveChanged() {
+    if (!m_connection || !m_damage)
+        return true;
+    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+        if ((event->response_type & 0x7F) == m_damageEvent)
+            m_damaged = true;
+        std::free(event);
+    }
+    return m_damaged;
 }
 
 CX11ScreenGrabber::~CX11ScreenGrabber() {
@@ -73,6 +102,12 @@ QImage CX11ScreenGrabber::Grab(const QRect& rect) {
     if (!m_connection || rect.isEmpty())
         return {};
     const qsizetype bytes = qsizetype(rect.width()) * rect.height() * 4;
+    if (m_damage) {
+        // Cleared before the picture is read: whatever is drawn from here on is reported and
+        // makes the next grab, so nothing drawn between the two requests is lost.
+        xcb_damage_subtract(m_connection, m_damage, XCB_NONE, XCB_NONE);
+        m_damaged = false;
+    }
     if (m_hasShm && EnsureSegment(bytes)) {
         XcbReply<xcb_shm_get_image_reply_t> reply(xcb_shm_get_image_reply(
             m_connection,
@@ -94,8 +129,10 @@ QImage CX11ScreenGrabber::Grab(const QRect& rect) {
                       static_cast<uint16_t>(rect.width()), static_cast<uint16_t>(rect.height()),
                       ~0u),
         nullptr));
-    if (!reply || xcb_get_image_data_length(reply.get()) < bytes)
+    if (!reply || xcb_get_image_data_length(reply.get()) < bytes) {
+        m_damaged = true; // nothing was read: the next grab must not be skipped
         return {};
+    }
     if (m_fallback.size() != rect.size())
         m_fallback = QImage(rect.size(), QImage::Format_RGB32);
     for (int y = 0; y < rect.height(); ++y)

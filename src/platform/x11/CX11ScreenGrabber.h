@@ -4,6 +4,7 @@
 #include "IScreenGrabber.h"
 
 #include <QSize>
+#include <cstdint>
 
 struct xcb_connection_t;
 
@@ -17,6 +18,8 @@ public:
     CX11ScreenGrabber& operator=(const CX11ScreenGrabber&) = delete;
 
     QImage Grab(const QRect& rect) override;
+    // From the server's damage reports on the root window (DAMAGE extension).
+    bool MayHaveChanged() override;
     Pointer ReadPointer() override;
     int CursorSize() override;
 
@@ -28,6 +31,9 @@ private:
     unsigned m_root = 0;
     bool m_hasShm = false;
     bool m_hasXFixes = false;
+    unsigned m_damage = 0; // 0: the server reports no damage
+    std::uint8_t m_damageEvent = 0;
+    bool m_damaged = true;
     int m_shmId = -1;
     unsigned m_shmSeg = 0;
     uchar* m_shmData = nullptr;

@@ -2,6 +2,7 @@
 #include "fake/CFakeScreenGrabber.h"
 
 #include <QPainter>
+#include <functional>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -138,4 +139,85 @@ TEST_F(ScreenTest, AScreenThatCannotBeReadLeavesTheBufferAlone) {
     std::vector<std::uint8_t> frame(size_t(screen.FrameBytes()), 0xEE);
     EXPECT_FALSE(screen.FillBuffer(frame.data(), qsizetype(frame.size())));
     EXPECT_EQ(frame.front(), 0xEE);
+}
+
+// The encoder's frames: I420 in BT.601 limited-range colours, and only when the screen changed.
+TEST_F(ScreenTest, FramesForTheEncoderAreI420InBt601Colours) {
+    struct Case {
+        QColor colour;
+        int y, u, v;
+    } cases[] = {{Qt::white, 235, 128, 128},
+                 {Qt::black, 16, 128, 128},
+                 {QColor(255, 0, 0), 82, 90, 240},
+                 {QColor(0, 0, 255), 41, 240, 110}};
+    screen.SetCaptureRegion(QRect(0, 0, 200, 100), 0, 0, 0, 0);
+    screen.SetRecordPointer(false);
+    const CScreen::I420Layout layout = CScreen::I420(screen.FrameSize());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.colour.name().toStdString());
+        QImage desktop(200, 100, QImage::Format_RGB32);
+        desktop.fill(c.colour);
+        grabber.SetScreen(desktop);
+        std::vector<std::uint8_t> frame(size_t(screen.I420Bytes()), 0xEE);
+        ASSERT_EQ(screen.FillI420(frame.data(), qsizetype(frame.size())), CScreen::Frame::Written);
+        EXPECT_EQ(frame[size_t(99 * layout.yStride + 199)], c.y);
+        EXPECT_EQ(frame[size_t(layout.uOffset + 49 * layout.uvStride + 99)], c.u);
+        EXPECT_EQ(frame[size_t(layout.vOffset + 49 * layout.uvStride + 99)], c.v);
+    }
+}
+
+TEST_F(ScreenTest, I420PlanesUseTheStandardLayout) {
+    // Chroma rows of 161 samples are rounded up to 164 bytes, as the encoder reads them.
+    const CScreen::I420Layout layout = CScreen::I420(QSize(322, 240));
+    EXPECT_EQ(layout.yStride, 324);
+    EXPECT_EQ(layout.uvStride, 164);
+    EXPECT_EQ(layout.uOffset, 324 * 240);
+    EXPECT_EQ(layout.vOffset, 324 * 240 + 164 * 120);
+    EXPECT_EQ(layout.bytes, 324 * 240 + 2 * 164 * 120);
+}
+
+TEST_F(ScreenTest, AnI420FrameNeedsTheWholeScreenRectangleAndRoomForIt) {
+    screen.SetCaptureRegion(QRect(0, 0, 200, 100), 0, 0, 0, 0);
+    std::vector<std::uint8_t> frame(size_t(screen.I420Bytes()), 0xEE);
+    EXPECT_EQ(screen.FillI420(frame.data(), 10), CScreen::Frame::Failed);
+    EXPECT_EQ(frame.front(), 0xEE);
+    screen.SetCaptureRegion(QRect(0, 0, 400, 100), 0, 0, 0, 0);
+    std::vector<std::uint8_t> wide(size_t(screen.I420Bytes()), 0xEE);
+    EXPECT_EQ(screen.FillI420(wide.data(), qsizetype(wide.size())), CScreen::Frame::Failed);
+    EXPECT_EQ(wide.front(), 0xEE);
+}
+
+TEST_F(ScreenTest, AScreenKnownUnchangedIsNotReadAgain) {
+    grabber.SetReportsDamage(true);
+    screen.SetCaptureRegion(QRect(0, 0, 200, 100), 0, 0, 0, 0);
+    screen.SetRecordPointer(true);
+    grabber.SetPointer(Beam(QPoint(50, 50)));
+    std::vector<std::uint8_t> frame(size_t(screen.I420Bytes()), 0);
+    const auto fill = [&] { return screen.FillI420(frame.data(), qsizetype(frame.size())); };
+    screen.OnThreadCreate();
+    EXPECT_EQ(fill(), CScreen::Frame::Written);
+    const int grabs = grabber.GrabCount();
+    EXPECT_EQ(fill(), CScreen::Frame::Unchanged);
+    EXPECT_EQ(grabber.GrabCount(), grabs);
+    // Now and then the screen is read even so, in case a change went unreported.
+    EXPECT_EQ(screen.FillI420(frame.data(), qsizetype(frame.size()), true),
+              CScreen::Frame::Written);
+    EXPECT_EQ(grabber.GrabCount(), grabs + 1);
+
+    // Drawing, a pointer that moved, the pointer switched off, and a new recording each make
+    // a frame of their own.
+    QImage desktop(200, 100, QImage::Format_RGB32);
+    desktop.fill(Qt::white);
+    const std::function<void()> changes[] = {
+        [&] { grabber.SetScreen(desktop); },
+        [&] { grabber.SetPointer(Beam(QPoint(51, 50))); },
+        [&] { screen.SetRecordPointer(false); },
+        [&] { screen.OnThreadCreate(); },
+    };
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        SCOPED_TRACE(i);
+        changes[i]();
+        EXPECT_EQ(fill(), CScreen::Frame::Written);
+        EXPECT_EQ(fill(), CScreen::Frame::Unchanged);
+    }
 }
