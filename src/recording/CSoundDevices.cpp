@@ -61,6 +61,12 @@ GstElement* CSoundDevices::FindAudioCaptureDevice() {
             return nullptr;
         return gst_parse_bin_from_description(override.constData(), TRUE, nullptr);
     }
+    return CreateFirstMicrophone();
+}
+
+GstElement* CSoundDevices::CreateFirstMicrophone() {
+    if (!InitMedia())
+        return nullptr;
     GstElement* element = nullptr;
     ForEachMicrophone([&](GstDevice* device) {
         element = gst_device_create_element(device, "microphone");

@@ -9,6 +9,9 @@ public:
     static bool InitMedia();
     // A new source element for the first microphone, or null when there is none.
     static GstElement* FindAudioCaptureDevice();
+    // The same lookup among the devices the system lists, without the test sessions' override
+    // of recordings' sound (the webcam's sound strip has an override of its own).
+    static GstElement* CreateFirstMicrophone();
     // Whether a microphone is listed now (opens nothing).
     static bool HasAudioCaptureDevice();
 };

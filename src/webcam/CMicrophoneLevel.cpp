@@ -1,27 +1,15 @@
 #include "CMicrophoneLevel.h"
 
+#include "CSoundDevices.h"
 #include "CSoundLevel.h"
 #include "Trace.h"
 
 #include <gst/app/gstappsink.h>
 #include <gst/audio/audio.h>
 
-#include <cstring>
 
 namespace {
 constexpr const char* kMicrophoneVariable = "RAVLIN_WEBCAM_MICROPHONE";
-
-// PulseAudio offers a "monitor" of every output as a source too: it hears what the computer
-// plays, not the speaker, so it is no microphone.
-bool IsMonitor(GstDevice* device) {
-    GstStructure* properties = gst_device_get_properties(device);
-    if (!properties)
-        return false;
-    const gchar* deviceClass = gst_structure_get_string(properties, "device.class");
-    const bool monitor = deviceClass && std::strcmp(deviceClass, "monitor") == 0;
-    gst_structure_free(properties);
-    return monitor;
-}
 } // namespace
 
 GstElement* CMicrophoneLevel::MakeSource() const {
@@ -42,17 +30,8 @@ GstElement* CMicrophoneLevel::MakeSource() const {
         }
         return bin;
     }
-    GstRef<GstDeviceMonitor> monitor(gst_device_monitor_new());
-    gst_device_monitor_add_filter(monitor.get(), "Audio/Source", nullptr);
-    GList* devices = gst_device_monitor_get_devices(monitor.get());
-    GstElement* source = nullptr;
-    for (GList* it = devices; it && !source; it = it->next) {
-        GstDevice* device = GST_DEVICE(it->data);
-        if (!IsMonitor(device))
-            source = gst_device_create_element(device, "microphone");
-    }
-    g_list_free_full(devices, gst_object_unref);
-    return source;
+    // The microphone recordings use: the first listed source that is not an output's monitor.
+    return CSoundDevices::CreateFirstMicrophone();
 }
 
 bool CMicrophoneLevel::Start() {
