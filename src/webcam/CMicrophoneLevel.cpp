@@ -7,29 +7,14 @@
 #include <gst/app/gstappsink.h>
 #include <gst/audio/audio.h>
 
-
 namespace {
 constexpr const char* kMicrophoneVariable = "RAVLIN_WEBCAM_MICROPHONE";
 } // namespace
 
 GstElement* CMicrophoneLevel::MakeSource() const {
     const QByteArray description = qgetenv(kMicrophoneVariable);
-    if (!description.isEmpty()) {
-        // Ended by an element of ours, so the description may end in caps, as gst-launch
-        // descriptions of a source often do.
-        const QByteArray full = description + " ! identity";
-        GError* error = nullptr;
-        GstElement* bin = gst_parse_bin_from_description(full.constData(), TRUE, &error);
-        if (error) {
-            Trace("Microphone source \"%s\": %s\n", description.constData(), error->message);
-            g_error_free(error);
-            // A description with errors may still give a half-built bin: not a source.
-            if (bin)
-                gst_object_unref(gst_object_ref_sink(bin));
-            return nullptr;
-        }
-        return bin;
-    }
+    if (!description.isEmpty())
+        return SourceFromDescription("Microphone source", description);
     // The microphone recordings use: the first listed source that is not an output's monitor.
     return CSoundDevices::CreateFirstMicrophone();
 }

@@ -22,24 +22,27 @@ bool EnsureGstreamer() {
     return ready;
 }
 
+GstElement* SourceFromDescription(const char* what, const QByteArray& description) {
+    // Ended by an element of ours, so the description may end in caps, as gst-launch
+    // descriptions of a source often do.
+    const QByteArray full = description + " ! identity";
+    GError* error = nullptr;
+    GstElement* bin = gst_parse_bin_from_description(full.constData(), TRUE, &error);
+    if (error) {
+        Trace("%s \"%s\": %s\n", what, description.constData(), error->message);
+        g_error_free(error);
+        // A description with errors may still give a half-built bin: not a source.
+        if (bin)
+            gst_object_unref(gst_object_ref_sink(bin));
+        return nullptr;
+    }
+    return bin;
+}
+
 GstElement* CWebcamCapture::MakeSource() const {
     const QByteArray description = qgetenv(kSourceVariable);
-    if (!description.isEmpty()) {
-        // Ended by an element of ours, so the description may end in caps, as gst-launch
-        // descriptions of a source often do.
-        const QByteArray full = description + " ! identity";
-        GError* error = nullptr;
-        GstElement* bin = gst_parse_bin_from_description(full.constData(), TRUE, &error);
-        if (error) {
-            Trace("Webcam source \"%s\": %s\n", description.constData(), error->message);
-            g_error_free(error);
-            // A description with errors may still give a half-built bin: not a source.
-            if (bin)
-                gst_object_unref(gst_object_ref_sink(bin));
-            return nullptr;
-        }
-        return bin;
-    }
+    if (!description.isEmpty())
+        return SourceFromDescription("Webcam source", description);
     // Only the first webcam is ever tried, as the window offers no choice of camera.
     GstRef<GstDeviceMonitor> monitor(gst_device_monitor_new());
     gst_device_monitor_add_filter(monitor.get(), "Video/Source", nullptr);

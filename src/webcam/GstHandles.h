@@ -1,5 +1,6 @@
 #pragma once
 // Owning handles for GStreamer objects: each drops its one reference when it goes.
+#include <QByteArray>
 #include <gst/gst.h>
 #include <memory>
 
@@ -37,3 +38,6 @@ using GstPipelineRef = std::unique_ptr<GstElement, CGstPipelineStop>;
 
 // Makes GStreamer ready once per process; false when it cannot start.
 bool EnsureGstreamer();
+// A source made from a pipeline description that a test session names instead of a device;
+// null (and a trace line) when the description does not parse.
+GstElement* SourceFromDescription(const char* what, const QByteArray& description);
