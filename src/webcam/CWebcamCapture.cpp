@@ -1,5 +1,6 @@
 #include "CWebcamCapture.h"
 
+#include "CSoundDevices.h"
 #include "Trace.h"
 
 #include <gst/app/gstappsink.h>
@@ -12,14 +13,8 @@ constexpr const char* kSourceVariable = "RAVLIN_WEBCAM_SOURCE";
 } // namespace
 
 bool EnsureGstreamer() {
-    static const bool ready = [] {
-        GError* error = nullptr;
-        const bool ok = gst_init_check(nullptr, nullptr, &error);
-        if (error)
-            g_error_free(error);
-        return ok;
-    }();
-    return ready;
+    // One start of GStreamer for the whole program, shared with recording.
+    return CSoundDevices::InitMedia();
 }
 
 GstElement* SourceFromDescription(const char* what, const QByteArray& description) {
