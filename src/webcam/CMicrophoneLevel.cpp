@@ -26,26 +26,17 @@ bool CMicrophoneLevel::Start() {
     GstElement* source = MakeSource();
     if (!source)
         return false;
-    GstPipelineRef pipeline(gst_pipeline_new("webcam-sound"));
-    GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
-    GstElement* sink = gst_element_factory_make("appsink", "sound-grabber");
-    if (!pipeline || !convert || !sink) {
-        gst_object_unref(gst_object_ref_sink(source));
-        if (convert)
-            gst_object_unref(gst_object_ref_sink(convert));
-        if (sink)
-            gst_object_unref(gst_object_ref_sink(sink));
+    GstElement* sink = nullptr;
+    GstPipelineRef pipeline =
+        LinkToAppsink("webcam-sound", source, "audioconvert", "sound-grabber", &sink);
+    if (!pipeline)
         return false;
-    }
     // 8-bit sound stays 8-bit; everything else is read as 16-bit.
     GstCapsRef caps(gst_caps_from_string("audio/x-raw,format=(string){S16LE,U8},"
                                          "layout=(string)interleaved"));
     g_object_set(sink, "caps", caps.get(), "sync", FALSE, "emit-signals", TRUE, "max-buffers", 4u,
                  "drop", TRUE, nullptr);
     g_signal_connect(sink, "new-sample", G_CALLBACK(&CMicrophoneLevel::OnNewSample), this);
-    gst_bin_add_many(GST_BIN(pipeline.get()), source, convert, sink, nullptr);
-    if (!gst_element_link_many(source, convert, sink, nullptr))
-        return false;
     if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         return false;
     m_pipeline = std::move(pipeline);

@@ -1,6 +1,5 @@
 #include "CWebcamCapture.h"
 
-#include "CSoundDevices.h"
 #include "Trace.h"
 
 #include <gst/app/gstappsink.h>
@@ -11,28 +10,6 @@
 namespace {
 constexpr const char* kSourceVariable = "RAVLIN_WEBCAM_SOURCE";
 } // namespace
-
-bool EnsureGstreamer() {
-    // One start of GStreamer for the whole program, shared with recording.
-    return CSoundDevices::InitMedia();
-}
-
-GstElement* SourceFromDescription(const char* what, const QByteArray& description) {
-    // Ended by an element of ours, so the description may end in caps, as gst-launch
-    // descriptions of a source often do.
-    const QByteArray full = description + " ! identity";
-    GError* error = nullptr;
-    GstElement* bin = gst_parse_bin_from_description(full.constData(), TRUE, &error);
-    if (error) {
-        Trace("%s \"%s\": %s\n", what, description.constData(), error->message);
-        g_error_free(error);
-        // A description with errors may still give a half-built bin: not a source.
-        if (bin)
-            gst_object_unref(gst_object_ref_sink(bin));
-        return nullptr;
-    }
-    return bin;
-}
 
 GstElement* CWebcamCapture::MakeSource() const {
     const QByteArray description = qgetenv(kSourceVariable);
@@ -56,23 +33,14 @@ bool CWebcamCapture::Start() {
     GstElement* source = MakeSource();
     if (!source)
         return false;
-    GstPipelineRef pipeline(gst_pipeline_new("webcam-preview"));
-    GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
-    GstElement* sink = gst_element_factory_make("appsink", "grabber");
-    if (!pipeline || !convert || !sink) {
-        gst_object_unref(gst_object_ref_sink(source));
-        if (convert)
-            gst_object_unref(gst_object_ref_sink(convert));
-        if (sink)
-            gst_object_unref(gst_object_ref_sink(sink));
+    GstElement* sink = nullptr;
+    GstPipelineRef pipeline =
+        LinkToAppsink("webcam-preview", source, "videoconvert", "grabber", &sink);
+    if (!pipeline)
         return false;
-    }
     // The newest picture only: the window pulls 20 times a second, whatever the camera's rate.
     GstCapsRef caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGB", nullptr));
     g_object_set(sink, "caps", caps.get(), "max-buffers", 1u, "drop", TRUE, "sync", FALSE, nullptr);
-    gst_bin_add_many(GST_BIN(pipeline.get()), source, convert, sink, nullptr);
-    if (!gst_element_link_many(source, convert, sink, nullptr))
-        return false;
     if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
         return false;
     m_sink.reset(GST_ELEMENT(gst_object_ref(sink)));

@@ -41,3 +41,8 @@ bool EnsureGstreamer();
 // A source made from a pipeline description that a test session names instead of a device;
 // null (and a trace line) when the description does not parse.
 GstElement* SourceFromDescription(const char* what, const QByteArray& description);
+// `source ! converter ! appsink` in a pipeline of its own, linked but not yet playing, so the
+// caller can set the sink up first. Null when an element is missing or they do not link; the
+// source is taken either way.
+GstPipelineRef LinkToAppsink(const char* pipelineName, GstElement* source, const char* converter,
+                             const char* sinkName, GstElement** sink);
