@@ -62,7 +62,9 @@ TEST_F(DrawingE2e, PenMarkerEraserAndBackToPointerMode) {
 }
 
 TEST_F(DrawingE2e, RegionSelectionPutsWhatLiesUnderItOnTheClipboard) {
-    Key("F9"); // Pause while nothing is recorded: select a region
+    // Pause while nothing is recorded: select a region. The drag waits for the region tool's
+    // pointer, or under load the press could reach the pen before the key reaches the program.
+    EXPECT_TRUE(ChangesPointerShape({300, 300}, [this] { Key("F9"); }));
     Drag({300, 300}, {407, 355}, 6);
     // Even sizes in the program's own pixels, which the scale factor multiplies.
     const double s = ProgramScale();

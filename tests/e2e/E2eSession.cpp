@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <csignal>
+#include <xcb/xfixes.h>
 
 namespace {
 QString ProgramPath(const QString& name) {
@@ -200,6 +201,40 @@ void ForgetSettings() {
 
 void Xdotool(const QStringList& arguments) {
     g_session->Run("xdotool", arguments);
+}
+
+namespace {
+// The serial number of the pointer's current shape; the X server counts every change.
+quint32 PointerShapeSerial() {
+    xcb_connection_t* c = xcb_connect(g_session->Display().toLatin1().constData(), nullptr);
+    quint32 serial = 0;
+    if (!xcb_connection_has_error(c)) {
+        xcb_discard_reply(c, xcb_xfixes_query_version(c, 4, 0).sequence);
+        if (xcb_xfixes_get_cursor_image_reply_t* image =
+                xcb_xfixes_get_cursor_image_reply(c, xcb_xfixes_get_cursor_image(c), nullptr)) {
+            serial = image->cursor_serial;
+            free(image);
+        }
+    }
+    xcb_disconnect(c);
+    return serial;
+}
+} // namespace
+
+bool ChangesPointerShape(QPoint at, const std::function<void()>& action, int timeoutMs) {
+    Xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+    // The shape the pointer has settled on over `at`.
+    quint32 before = PointerShapeSerial();
+    WaitFor(
+        [&] {
+            const quint32 now = PointerShapeSerial();
+            const bool settled = now == before;
+            before = now;
+            return settled;
+        },
+        2000);
+    action();
+    return WaitFor([&] { return PointerShapeSerial() != before; }, timeoutMs);
 }
 
 void Drag(QPoint from, QPoint to, int steps) {

@@ -66,6 +66,10 @@ void ForgetSettings();
 // xdotool with the given arguments.
 void Xdotool(const QStringList& arguments);
 
+// Does `action` (a key press, say) with the pointer at `at` and waits until the pointer's shape
+// changes: the sign that the program has taken a tool change before the test goes on. False
+// when the shape stayed the same.
+bool ChangesPointerShape(QPoint at, const std::function<void()>& action, int timeoutMs = 10000);
 // A left-button drag in small steps with pauses, so that drawing ticks fall between the moves.
 void Drag(QPoint from, QPoint to, int steps = 12);
 // Waits until the screen's pixel at `at` passes the check; the last pixel seen goes to `seen`.

@@ -87,8 +87,9 @@ TEST_F(RecordingE2e, RecordsInkPointerHaloAndTheMicrophoneAcrossAPause) {
 }
 
 TEST_F(RecordingE2e, ClipRegionUnwritableFolderAndASignalDuringARecording) {
-    // F9 while idle selects the region the recordings are limited to.
-    Key("F9");
+    // F9 while idle selects the region the recordings are limited to (the drag waits for the
+    // region tool's pointer).
+    EXPECT_TRUE(ChangesPointerShape({400, 250}, [] { Key("F9"); }));
     Xdotool({"mousemove", "400", "250", "mousedown", "1", "sleep", "0.05", "mousemove", "720",
              "490", "sleep", "0.05", "mouseup", "1"});
 

@@ -168,7 +168,7 @@ TEST_F(DocumentE2e, ScreenshotsInEveryFormatAndOfARegion) {
     }
 
     // A region: exactly its size, without its frame.
-    Xdotool({"key", "F9"});
+    EXPECT_TRUE(ChangesPointerShape({400, 250}, [] { Xdotool({"key", "F9"}); }));
     Xdotool({"mousemove", "400", "250", "mousedown", "1", "sleep", "0.05", "mousemove", "520",
              "330", "sleep", "0.05", "mouseup", "1"});
     Xdotool({"key", "alt+shift+s"});
