@@ -2,6 +2,7 @@
 
 #include "CBitmap.h"
 #include "CGraphics.h"
+#include "CInkShape.h"
 #include "CInkStrokes.h"
 #include "COverlayKeys.h"
 #include "CPageStore.h"
@@ -35,7 +36,6 @@
 #include <optional>
 
 namespace {
-constexpr int kMostTransparentBackgroundAlpha = 2;
 constexpr int kFocusSettleMs = 100;
 const char* const kNoCompositorNotice =
     "No compositing manager is running, so the desktop cannot show through Ravlin's "
@@ -62,14 +62,14 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     AddStackedWindow(textWindow.get(), EStackTier::TextBubble);
     webcamWindow = std::make_unique<CWebcamWindow>(dialogs);
     AddStackedWindow(webcamWindow.get(), EStackTier::Webcam);
-    webcamWindow->onShown = [this] { KeepStacking(); };
+    webcamWindow->onShown = [this] { m_stacking.Keep(); };
     webcamWindow->onSizeChanged = [this](CommandId id) { toolbar->CheckMenuItem("webcam", id); };
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
 
     m_displayServer.SetCompositingChangedHandler([this](bool on) { OnCompositingChanged(on); });
-    m_displayServer.SetStackingChangedHandler([this] { KeepStacking(); });
+    m_displayServer.SetStackingChangedHandler([this] { m_stacking.Keep(); });
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
         // When one of our windows hides (the bubble after a commit), the focus is nowhere for a
         // moment before the next of ours takes it: judge where it went once it has settled.
@@ -872,7 +872,7 @@ void CMainWindow::ApplyInputTransparency() {
     if (QWindow* window = windowHandle()) {
         // Set on the QWindow: it takes effect at once, where QWidget::setWindowFlag would unmap
         // and map the window again.
-        window->setFlag(Qt::WindowTransparentForInput, m_pointerMode || !m_openDialogs.empty());
+        window->setFlag(Qt::WindowTransparentForInput, m_pointerMode || m_stacking.IsDialogOpen());
     }
 }
 
@@ -884,27 +884,8 @@ void CMainWindow::UpdateFallbackShape() {
         return;
     }
     // No compositor and nothing to click: only the ink itself is shown, the desktop stays live
-    // around it. Everything above the almost transparent background counts as ink: the
-    // background is white at alpha 1, or 2 where a redraw composed the page's own alpha-1
-    // empty pixels over it.
-    std::vector<QRect> runs;
-    for (int y = 0; y < m_surface.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(m_surface.constScanLine(y));
-        int start = -1;
-        for (int x = 0; x <= m_surface.width(); ++x) {
-            const bool ink =
-                x < m_surface.width() && qAlpha(line[x]) > kMostTransparentBackgroundAlpha;
-            if (ink && start < 0)
-                start = x;
-            else if (!ink && start >= 0) {
-                runs.emplace_back(start, y, x - start, 1);
-                start = -1;
-            }
-        }
-    }
-    QRegion shape;
-    shape.setRects(runs.data(), static_cast<int>(runs.size()));
-    m_displayServer.SetBoundingShape(winId(), shape);
+    // around it.
+    m_displayServer.SetBoundingShape(winId(), CInkShape::Of(m_surface));
 }
 
 void CMainWindow::OnCompositingChanged(bool compositing) {
@@ -938,69 +919,13 @@ void CMainWindow::SetToolbarWindow(QWidget* window) {
 }
 
 void CMainWindow::AddStackedWindow(QWidget* window, EStackTier tier) {
-    SetStackTier(window, tier);
-    if (window && window->isVisible())
-        KeepStacking();
-}
-
-void CMainWindow::KeepStacking() {
-    if (m_exiting || !isVisible())
-        return;
-    for (auto it = m_openDialogs.rbegin(); it != m_openDialogs.rend(); ++it) {
-        if (*it && (*it)->isVisible()) {
-            m_displayServer.KeepBelow(winId(), (*it)->winId());
-            return;
-        }
-    }
-    // Every shown window of a tier, the lower tiers first; within a tier the order they were
-    // made in.
-    std::vector<std::pair<EStackTier, QWidget*>> stacked;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window == this || !window->isVisible())
-            continue;
-        if (const std::optional<EStackTier> tier = StackTierOf(window))
-            stacked.emplace_back(*tier, window);
-    }
-    std::stable_sort(stacked.begin(), stacked.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<WId> order{winId()};
-    for (const auto& [tier, window] : stacked)
-        order.push_back(window->winId());
-    m_displayServer.KeepOnTop(order);
+    m_stacking.Add(window, tier);
 }
 
 bool CMainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
-        auto* dialog = qobject_cast<QDialog*>(watched);
-        if (dialog && dialog->isWindow()) {
-            if (event->type() == QEvent::Show)
-                OnOwnDialogShown(dialog);
-            else
-                OnOwnDialogHidden(dialog);
-        } else if (event->type() == QEvent::Show && watched->isWidgetType() &&
-                   StackTierOf(static_cast<QWidget*>(watched))) {
-            // A popup or a notice maps on top of us, but the restack its mapping causes would
-            // put the overlay over it again: order it now.
-            KeepStacking();
-        }
-    }
+    if (m_stacking.OnShowOrHide(watched, event))
+        ApplyInputTransparency(); // the mouse goes through the overlay while a dialog is open
     return QWidget::eventFilter(watched, event);
-}
-
-void CMainWindow::OnOwnDialogShown(QWidget* dialog) {
-    m_openDialogs.emplace_back(dialog);
-    ApplyInputTransparency();
-    // The dialog's window (and a window manager's frame around it) appears a moment later;
-    // the stacking change it causes brings us back to KeepStacking, which puts the overlay
-    // below it.
-    KeepStacking();
-}
-
-void CMainWindow::OnOwnDialogHidden(QWidget* dialog) {
-    std::erase_if(m_openDialogs,
-                  [dialog](const QPointer<QWidget>& d) { return !d || d == dialog; });
-    ApplyInputTransparency();
-    KeepStacking();
 }
 
 void CMainWindow::OnCmdExit() {
@@ -1016,6 +941,7 @@ void CMainWindow::ExitWithoutQuestion() {
     if (m_exiting)
         return;
     m_exiting = true;
+    m_stacking.Stop();
     // A recording in progress is finished first, so its file stays complete.
     FinishRecording();
     // The tray icon is released here once it exists.

@@ -9,6 +9,7 @@
 #include "CTextWindow.h"
 #include "CUndoHistory.h"
 #include "CWebcamWindow.h"
+#include "CWindowStacking.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
 #include "IToolbarOwner.h"
@@ -245,9 +246,6 @@ private:
     void OnCreate();
     void OnDestroy();
     void OnCompositingChanged(bool compositing);
-    void KeepStacking();
-    void OnOwnDialogShown(QWidget* dialog);
-    void OnOwnDialogHidden(QWidget* dialog);
     void ApplyInputTransparency();
     void TakeKeyboard();
     void TakeDesktopGrab();
@@ -272,6 +270,7 @@ private:
     qreal DevicePixelRatio() const;
 
     IDisplayServer& m_displayServer;
+    CWindowStacking m_stacking{*this, m_displayServer};
     IDialogs& m_dialogs;
     IGlobalKeys& m_globalKeys;
     CCommandMap m_commands;
@@ -288,7 +287,6 @@ private:
     CUndoHistory m_undo;
     QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
-    std::vector<QPointer<QWidget>> m_openDialogs;
     bool m_pointerMode = true;
     bool m_compositing = true;
     bool m_fallbackNoticeShown = false;
