@@ -1,5 +1,6 @@
 #include "CScreen.h"
 
+#include "CI420Rows.h"
 #include "CMonotonicClock.h"
 
 #include <QPainter>
@@ -108,55 +109,6 @@ CScreen::I420Layout CScreen::I420(QSize frame) {
     return layout;
 }
 
-namespace {
-
-// The row loops in an AVX2 version too, chosen at load time where the processor has it: twice
-// as many pixels a step as the SSE2 every x86-64 has.
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define VECTOR_CLONES
-#endif
-
-// Integer BT.601, limited range. The sums keep every intermediate value positive, so the loops
-// below stay plain unsigned arithmetic that the compiler turns into vector code.
-inline std::uint32_t Red(std::uint32_t p) {
-    return p >> 16 & 0xFF;
-}
-inline std::uint32_t Green(std::uint32_t p) {
-    return p >> 8 & 0xFF;
-}
-inline std::uint32_t Blue(std::uint32_t p) {
-    return p & 0xFF;
-}
-
-VECTOR_CLONES void LumaRow(const std::uint32_t* __restrict source, std::uint8_t* __restrict target,
-                           int width) {
-    for (int x = 0; x < width; ++x) {
-        const std::uint32_t p = source[x];
-        target[x] = static_cast<std::uint8_t>(
-            ((66 * Red(p) + 129 * Green(p) + 25 * Blue(p) + 128) >> 8) + 16);
-    }
-}
-
-// Each chroma sample from the sum of its 2 x 2 pixels; `pairs` whole pairs of columns.
-VECTOR_CLONES void ChromaRow(const std::uint32_t* __restrict row0,
-                             const std::uint32_t* __restrict row1, std::uint8_t* __restrict u,
-                             std::uint8_t* __restrict v, int pairs) {
-    for (int c = 0; c < pairs; ++c) {
-        const std::uint32_t a = row0[2 * c], b = row0[2 * c + 1];
-        const std::uint32_t d = row1[2 * c], e = row1[2 * c + 1];
-        const std::uint32_t r = Red(a) + Red(b) + Red(d) + Red(e);
-        const std::uint32_t g = Green(a) + Green(b) + Green(d) + Green(e);
-        const std::uint32_t bl = Blue(a) + Blue(b) + Blue(d) + Blue(e);
-        // 128 << 10 added before the negative terms: the sum never drops below 0.
-        u[c] = static_cast<std::uint8_t>((112 * bl + (128u << 10) + 512 - 38 * r - 74 * g) >> 10);
-        v[c] = static_cast<std::uint8_t>((112 * r + (128u << 10) + 512 - 94 * g - 18 * bl) >> 10);
-    }
-}
-
-} // namespace
-
 void CScreen::ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* buffer) {
     const I420Layout layout = I420(frame);
     std::uint8_t* const yPlane = buffer;
@@ -176,17 +128,17 @@ void CScreen::ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* bu
             y + 1 < height ? reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y + 1))
                            : row0;
         std::uint8_t* y0 = yPlane + qsizetype(y) * layout.yStride;
-        LumaRow(row0, y0, width);
+        CI420Rows::Luma(row0, y0, width);
         if (y + 1 < height)
-            LumaRow(row1, y0 + layout.yStride, width);
+            CI420Rows::Luma(row1, y0 + layout.yStride, width);
         std::uint8_t* u = uPlane + qsizetype(y / 2) * layout.uvStride;
         std::uint8_t* v = vPlane + qsizetype(y / 2) * layout.uvStride;
-        ChromaRow(row0, row1, u, v, pairs);
+        CI420Rows::Chroma(row0, row1, u, v, pairs);
         if (width % 2) {
             // An odd last column: its chroma from its own two pixels, counted twice.
             const std::uint32_t last[2] = {row0[width - 1], row0[width - 1]};
             const std::uint32_t below[2] = {row1[width - 1], row1[width - 1]};
-            ChromaRow(last, below, u + pairs, v + pairs, 1);
+            CI420Rows::Chroma(last, below, u + pairs, v + pairs, 1);
         }
     }
 }
