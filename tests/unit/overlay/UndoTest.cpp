@@ -130,6 +130,12 @@ TEST_F(UndoTest, StepsReachingThePageEdgesAreSavedWholeAndUndoneExactly) {
                      overlay->OnMouseMove(p);
                  overlay->OnLButtonUp(QPoint(0, 10));
              }},
+            {"deleting the only page, inked to its corners",
+             [&] {
+                 PaintOnPage(QRect(QPoint(0, 0), d.logical), Qt::green);
+                 PaintOnPage(QRect(r, b, 1, 1), Qt::red);
+             },
+             [&] { overlay->OnCommand(ID_DELETE_PAGE); }},
             {"48 pt text at the bottom-right edge", [] {},
              [&] {
                  overlay->OnCommand(ID_TEXT_48PT);
