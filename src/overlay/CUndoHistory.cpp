@@ -75,19 +75,14 @@ void CUndoHistory::Touch(const _PageContext& page, const QRect& devicePixelBox) 
     if (fresh == 0)
         return;
     const size_t needed = m_savedTiles.size() + fresh;
-    if (needed > m_storeTiles) {
-        // Grown by doubling: a stroke touches a few tiles at a time.
-        const size_t tiles = std::max(needed, m_storeTiles * 2);
-        std::unique_ptr<quint32[]> store(new (std::nothrow) quint32[tiles * kTilePixels]);
-        if (!store) {
+    while (m_chunks.size() * kChunkTiles < needed) {
+        std::unique_ptr<quint32[]> chunk(new (std::nothrow) quint32[kChunkTiles * kTilePixels]);
+        if (!chunk) {
             // What is under the box cannot be kept: this change cannot become a step.
             CancelStep();
             return;
         }
-        if (m_store)
-            std::memcpy(store.get(), m_store.get(), m_savedTiles.size() * kTilePixels * 4);
-        m_store = std::move(store);
-        m_storeTiles = tiles;
+        m_chunks.push_back(std::move(chunk));
     }
     const QImage& bitmap = page.bitmap;
     for (int row = firstRow; row <= lastRow; ++row)
@@ -107,7 +102,7 @@ void CUndoHistory::Touch(const _PageContext& page, const QRect& devicePixelBox) 
 }
 
 void CUndoHistory::TouchOverlayBox(const _PageContext& page, const QRectF& box) {
-    if (!m_open || &page != m_page)
+    if (!m_open || &page != m_page || box.isEmpty())
         return;
     const qreal ratio = page.bitmap.devicePixelRatio();
     const QRect device(QPoint(static_cast<int>(std::floor(box.left() * ratio)),
@@ -132,10 +127,8 @@ void CUndoHistory::ReleaseTiles() {
     for (int tile : m_savedTiles)
         m_slotOfTile[static_cast<size_t>(tile)] = -1;
     m_savedTiles.clear();
-    if (m_storeTiles * kTilePixels * 4 > kKeptStoreBytes) {
-        m_store.reset();
-        m_storeTiles = 0;
-    }
+    if (m_chunks.size() > kKeptChunks)
+        m_chunks.resize(kKeptChunks);
 }
 
 QRect CUndoHistory::ChangedBox(const QImage& page) const {
@@ -267,8 +260,7 @@ void CUndoHistory::ForgetAll(Pages& pages) {
         page->history = CPageHistory();
     CancelStep();
     // Nothing sized for the old display is kept.
-    m_store.reset();
-    m_storeTiles = 0;
+    m_chunks.clear();
     m_gridSize = QSize();
     m_slotOfTile.clear();
     m_check = QImage();
@@ -276,7 +268,7 @@ void CUndoHistory::ForgetAll(Pages& pages) {
 }
 
 size_t CUndoHistory::ScratchBytes() const {
-    return m_storeTiles * kTilePixels * 4 + m_slotOfTile.capacity() * sizeof(int) +
+    return m_chunks.size() * kChunkBytes + m_slotOfTile.capacity() * sizeof(int) +
            m_savedTiles.capacity() * sizeof(int) + static_cast<size_t>(m_check.sizeInBytes());
 }
 

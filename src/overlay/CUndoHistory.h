@@ -70,10 +70,11 @@ public:
 private:
     void Grid(const QSize& size);
     QRect TileRect(int tile) const;
-    quint32* Saved(int slot) { return m_store.get() + static_cast<size_t>(slot) * kTilePixels; }
-    const quint32* Saved(int slot) const {
-        return m_store.get() + static_cast<size_t>(slot) * kTilePixels;
+    quint32* Saved(int slot) {
+        const auto at = static_cast<size_t>(slot);
+        return m_chunks[at / kChunkTiles].get() + (at % kChunkTiles) * kTilePixels;
     }
+    const quint32* Saved(int slot) const { return const_cast<CUndoHistory*>(this)->Saved(slot); }
     // The box that differs between the saved tiles and the page, or an empty one.
     QRect ChangedBox(const QImage& page) const;
     // Exchanges the saved tiles with the page within `box`: done twice, the page is as it was.
@@ -83,19 +84,23 @@ private:
     void KeepUnderCap(Pages& pages);
 
     static constexpr size_t kTilePixels = size_t{kTileSize} * kTileSize;
-    // The saved tiles' buffer is kept between steps up to this size, to save allocating it on
-    // every press; a larger one (a Clear at 4K) is freed.
-    static constexpr size_t kKeptStoreBytes = size_t{1} << 20;
+    // Tiles are saved into chunks of this many, allocated as needed: nothing is copied when a
+    // stroke goes on, and at most one chunk is spare.
+    static constexpr size_t kChunkTiles = 64;
+    static constexpr size_t kChunkBytes = kChunkTiles * kTilePixels * 4;
+    // Chunks are kept between steps up to this many, to save allocating them on every press;
+    // more (a Clear at 4K) are freed.
+    static constexpr size_t kKeptChunks = 4;
 
     size_t m_capBytes;
     bool m_open = false;
     const _PageContext* m_page = nullptr; // the page of the open step
     QSize m_gridSize;                     // the page size the tile grid is laid over
     int m_columns = 0;
-    std::vector<int> m_slotOfTile;      // per tile of the page: its slot in m_store, or -1
-    std::vector<int> m_savedTiles;      // the tiles saved in this step, slot by slot
-    std::unique_ptr<quint32[]> m_store; // the saved tiles, kTileSize rows of kTileSize pixels each
-    size_t m_storeTiles = 0;            // tiles m_store has room for
+    std::vector<int> m_slotOfTile; // per tile of the page: its slot in m_chunks, or -1
+    std::vector<int> m_savedTiles; // the tiles saved in this step, slot by slot
+    // The saved tiles, kTileSize rows of kTileSize pixels each, slot after slot.
+    std::vector<std::unique_ptr<quint32[]>> m_chunks;
     std::uint64_t m_serial = 0;
 
     bool m_checking = false;
