@@ -25,14 +25,14 @@ void CUndoHistory::Grid(const QSize& size) {
         return;
     ReleaseTiles();
     m_gridSize = size;
-    m_columns = (size.width() + kTileSize - 1) / kTileSize;
-    const int rows = (size.height() + kTileSize - 1) / kTileSize;
+    m_columns = (size.width() + kTileSizePx - 1) / kTileSizePx;
+    const int rows = (size.height() + kTileSizePx - 1) / kTileSizePx;
     m_slotOfTile.assign(static_cast<size_t>(m_columns) * static_cast<size_t>(rows), -1);
 }
 
 QRect CUndoHistory::TileRect(int tile) const {
-    return QRect((tile % m_columns) * kTileSize, (tile / m_columns) * kTileSize, kTileSize,
-                 kTileSize)
+    return QRect((tile % m_columns) * kTileSizePx, (tile / m_columns) * kTileSizePx, kTileSizePx,
+                 kTileSizePx)
         .intersected(QRect(QPoint(0, 0), m_gridSize));
 }
 
@@ -66,8 +66,8 @@ void CUndoHistory::Touch(const _PageContext& page, const QRect& devicePixelBox) 
         return;
     if (m_checking)
         m_touched += box;
-    const int firstColumn = box.left() / kTileSize, lastColumn = box.right() / kTileSize;
-    const int firstRow = box.top() / kTileSize, lastRow = box.bottom() / kTileSize;
+    const int firstColumn = box.left() / kTileSizePx, lastColumn = box.right() / kTileSizePx;
+    const int firstRow = box.top() / kTileSizePx, lastRow = box.bottom() / kTileSizePx;
     size_t fresh = 0;
     for (int row = firstRow; row <= lastRow; ++row)
         for (int column = firstColumn; column <= lastColumn; ++column)
@@ -96,7 +96,7 @@ void CUndoHistory::Touch(const _PageContext& page, const QRect& devicePixelBox) 
             const QRect rect = TileRect(tile);
             quint32* saved = Saved(slot);
             for (int y = rect.top(); y <= rect.bottom(); ++y)
-                std::memcpy(saved + static_cast<size_t>(y - rect.top()) * kTileSize,
+                std::memcpy(saved + static_cast<size_t>(y - rect.top()) * kTileSizePx,
                             Row(bitmap, y) + rect.x(), static_cast<size_t>(rect.width()) * 4);
         }
 }
@@ -138,7 +138,7 @@ QRect CUndoHistory::ChangedBox(const QImage& page) const {
         const quint32* saved = Saved(static_cast<int>(slot));
         const int width = rect.width();
         for (int y = rect.top(); y <= rect.bottom(); ++y) {
-            const quint32* a = saved + static_cast<size_t>(y - rect.top()) * kTileSize;
+            const quint32* a = saved + static_cast<size_t>(y - rect.top()) * kTileSizePx;
             const quint32* b = Row(page, y) + rect.x();
             if (std::memcmp(a, b, static_cast<size_t>(width) * 4) == 0)
                 continue;
@@ -171,7 +171,7 @@ void CUndoHistory::SwapSaved(QImage& page, const QRect& box) {
         for (int y = rect.top(); y <= rect.bottom(); ++y) {
             quint32* line = reinterpret_cast<quint32*>(bits + y * bytesPerLine) + rect.x();
             std::swap_ranges(line, line + rect.width(),
-                             saved + static_cast<size_t>(y - tileRect.top()) * kTileSize +
+                             saved + static_cast<size_t>(y - tileRect.top()) * kTileSizePx +
                                  (rect.x() - tileRect.x()));
         }
     }
