@@ -97,7 +97,7 @@ TEST_F(UndoTest, StepsReachingThePageEdgesAreSavedWholeAndUndoneExactly) {
     const struct {
         QSize logical;
         qreal ratio;
-    } displays[] = {{QSize(400, 300), 1.0}, {QSize(300, 200), 2.0}};
+    } displays[] = {{QSize(400, 300), 1.0}, {QSize(300, 200), 2.0}, {QSize(300, 200), 1.5}};
     for (const auto& d : displays) {
         const int r = d.logical.width() - 1, b = d.logical.height() - 1;
         const struct {
