@@ -7,6 +7,9 @@
 // Pages: the memory of 50 pages with a few strokes each next to 50 whole bitmaps with the same
 // strokes, and Next and Previous between two such pages next to a rebuild of the surface (what
 // a page change cost while every page kept its whole bitmap).
+// Undo: a stroke with its undo step made from the tiles saved under it, next to one made from a
+// whole copy of the page (the way before) and one without a step; and the memory a stroke's
+// undo step takes at 4K, both ways.
 #include "CInkStrokes.h"
 #include "CMainWindow.h"
 #include "CPageStore.h"
@@ -368,34 +371,119 @@ void BM_UnpackPage(benchmark::State& state) {
     }
 }
 
-// A short pen stroke of three segments drawn onto a page, with (`withStep`) or without the
-// undo step around it: the page remembered at the press, the changed box found and packed
-// before and after at the release.
-void StrokeOnPage(benchmark::State& state, bool withStep) {
+// How a stroke's undo step is made: not at all; from the tiles saved under each segment before
+// it is drawn (the program's way); or from a whole copy of the page compared whole at the
+// release (the way before the tiles, still what the history's checking mode does).
+enum EStepKind { kNoStep, kTileStep, kWholeCopyStep };
+
+// A short pen stroke of three segments drawn onto a page, with the undo step of `kind` around
+// it; release_ms is the step's end alone (the changed box found and packed before and after).
+void StrokeOnPage(benchmark::State& state, EStepKind kind) {
     CUndoHistory::Pages pages;
     pages.push_back(std::make_unique<_PageContext>(SizeOf(state), 1.0));
     _PageContext& page = *pages.front();
     CUndoHistory history;
+    history.SetChecking(kind == kWholeCopyStep);
     int row = 0;
+    double releaseMs = 0;
     for (auto _ : state) {
         QPoint at(200, 100 + (row++ % 50) * 20);
-        if (withStep)
+        if (kind != kNoStep)
             history.BeginStep(page);
         for (int tick = 0; tick < 3; ++tick) {
-            CInkStrokes::DrawPen(page.bitmap, {at, at + QPoint(40, 5)}, 0xFFFF0000, 5.0f);
+            const std::vector<QPoint> points{at, at + QPoint(40, 5)};
+            history.TouchOverlayBox(page, CInkStrokes::StrokeBounds(0, points, 5.0f));
+            CInkStrokes::DrawPen(page.bitmap, points, 0xFFFF0000, 5.0f);
             at += QPoint(40, 5);
         }
-        if (withStep)
+        if (kind != kNoStep) {
+            const auto start = std::chrono::steady_clock::now();
             history.EndStep(page, pages);
+            releaseMs +=
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count();
+        }
     }
+    state.counters["release_ms"] = releaseMs / static_cast<double>(state.iterations());
 }
 
 void BM_StrokeWithUndoStep(benchmark::State& state) {
-    StrokeOnPage(state, true);
+    StrokeOnPage(state, kTileStep);
+}
+
+void BM_StrokeWithWholeCopyUndoStep(benchmark::State& state) {
+    StrokeOnPage(state, kWholeCopyStep);
 }
 
 void BM_StrokeWithoutUndoStep(benchmark::State& state) {
-    StrokeOnPage(state, false);
+    StrokeOnPage(state, kNoStep);
+}
+
+void ClearWithUndoStep(benchmark::State& state, EStepKind kind) {
+    // Clear of a page with a few strokes and its undo step: the whole page saved, compared,
+    // packed before and after; the strokes are drawn again outside the measure.
+    CUndoHistory::Pages pages;
+    pages.push_back(std::make_unique<_PageContext>(SizeOf(state), 1.0));
+    _PageContext& page = *pages.front();
+    CUndoHistory history;
+    history.SetChecking(kind == kWholeCopyStep);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int stroke = 0; stroke < 4; ++stroke) {
+            const QPoint at(100 + stroke * 400, 100 + stroke * 250);
+            CInkStrokes::DrawPen(page.bitmap, {at, at + QPoint(400, 50)}, 0xFFFF0000, 5.0f);
+        }
+        state.ResumeTiming();
+        history.BeginStep(page);
+        history.TouchAll(page);
+        page.bitmap.fill(Qt::transparent);
+        history.EndStep(page, pages);
+    }
+}
+
+void BM_ClearWithUndoStep(benchmark::State& state) {
+    ClearWithUndoStep(state, kTileStep);
+}
+
+void BM_ClearWithWholeCopyUndoStep(benchmark::State& state) {
+    ClearWithUndoStep(state, kWholeCopyStep);
+}
+
+void UndoMemoryOfAStroke(benchmark::State& state, EStepKind kind) {
+    // The memory the undo machinery takes for one long stroke across a page at the size given,
+    // while the stroke is drawn (held_mb, rss_mb) and after its release (held_after_mb,
+    // rss_after_mb); the page itself is there before and left out.
+    for (auto _ : state) {
+        CUndoHistory::Pages pages;
+        pages.push_back(std::make_unique<_PageContext>(SizeOf(state), 1.0));
+        _PageContext& page = *pages.front();
+        CUndoHistory history;
+        history.SetChecking(kind == kWholeCopyStep);
+        const double start = ResidentMb();
+        history.BeginStep(page);
+        QPoint at(300, 200);
+        for (int tick = 0; tick < 40; ++tick) {
+            const std::vector<QPoint> points{at, at + QPoint(60, 30)};
+            history.TouchOverlayBox(page, CInkStrokes::StrokeBounds(0, points, 10.0f));
+            CInkStrokes::DrawPen(page.bitmap, points, 0xFFFF0000, 10.0f);
+            at += QPoint(60, 30);
+        }
+        state.counters["held_mb"] = static_cast<double>(history.ScratchBytes()) / (1024.0 * 1024.0);
+        state.counters["rss_mb"] = ResidentMb() - start;
+        history.EndStep(page, pages);
+        state.counters["held_after_mb"] =
+            static_cast<double>(history.ScratchBytes()) / (1024.0 * 1024.0);
+        state.counters["rss_after_mb"] = ResidentMb() - start;
+        state.counters["step_kb"] = static_cast<double>(CUndoHistory::Bytes(pages)) / 1024.0;
+    }
+}
+
+void BM_UndoMemoryOfAStroke(benchmark::State& state) {
+    UndoMemoryOfAStroke(state, kTileStep);
+}
+
+void BM_UndoMemoryOfAStrokeWholeCopy(benchmark::State& state) {
+    UndoMemoryOfAStroke(state, kWholeCopyStep);
 }
 
 #define RAVLIN_SIZES Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
@@ -410,7 +498,15 @@ BENCHMARK(BM_NextAndPrevious)->RAVLIN_SIZES;
 BENCHMARK(BM_PackAndUnpackPage)->RAVLIN_SIZES;
 BENCHMARK(BM_UnpackPage)->RAVLIN_SIZES;
 BENCHMARK(BM_StrokeWithUndoStep)->RAVLIN_SIZES;
+BENCHMARK(BM_StrokeWithWholeCopyUndoStep)->RAVLIN_SIZES;
 BENCHMARK(BM_StrokeWithoutUndoStep)->RAVLIN_SIZES;
+BENCHMARK(BM_ClearWithUndoStep)->RAVLIN_SIZES;
+BENCHMARK(BM_ClearWithWholeCopyUndoStep)->RAVLIN_SIZES;
+BENCHMARK(BM_UndoMemoryOfAStroke)->Args({3840, 2160})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_UndoMemoryOfAStrokeWholeCopy)
+    ->Args({3840, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 } // namespace
 
 int main(int argc, char** argv) {

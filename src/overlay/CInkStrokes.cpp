@@ -1,6 +1,7 @@
 #include "CInkStrokes.h"
 
 #include "CGraphics.h"
+#include "CardinalSpline.h"
 
 namespace {
 // The box of a segment, widened by the pen and a margin for antialiasing.
@@ -32,6 +33,29 @@ bool CInkStrokes::Moves(const std::vector<QPoint>& points) {
         if (p != points.front())
             return true;
     return false;
+}
+
+QRectF CInkStrokes::StrokeBounds(int tool, const std::vector<QPoint>& points, float width) {
+    if (points.empty())
+        return QRectF();
+    // The pen's curve stays inside its Bézier points (each segment inside its control points'
+    // hull); the marker and the eraser draw straight lines through the points.
+    std::vector<QPointF> outline;
+    if (tool == 0)
+        outline = CardinalSplineBezierPoints(points);
+    else
+        outline.assign(points.begin(), points.end());
+    qreal left = outline.front().x(), right = left, top = outline.front().y(), bottom = top;
+    for (const QPointF& p : outline) {
+        left = std::min(left, p.x());
+        right = std::max(right, p.x());
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    // Round caps and joins reach half the width from the line (a thin pen still a pixel), and
+    // lines are drawn through pixel centres, half a pixel on.
+    const qreal reach = std::max<qreal>(width, 1.0) / 2 + 1;
+    return QRectF(QPointF(left - reach, top - reach), QPointF(right + reach, bottom + reach));
 }
 
 QRect CInkStrokes::DrawPen(QImage& page, const std::vector<QPoint>& points, ARGB colour,

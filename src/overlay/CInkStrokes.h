@@ -22,6 +22,10 @@ public:
     // (the eraser's paint) on the desktop, transparent on a board.
     static QRect DrawEraser(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
                             int width, bool boardScene);
+    // The box (overlay coordinates) that drawing `points` with the pen (tool 0), the marker (1)
+    // or the eraser (2) of `width` can change, known before drawing: the undo history saves
+    // what lies under it first, so it must hold every pixel the drawing may reach.
+    static QRectF StrokeBounds(int tool, const std::vector<QPoint>& points, float width);
     // The surface within `box`: the background with the page over it.
     static void Compose(QImage& surface, const QImage& page, ARGB backgroundColour,
                         const QRect& box);

@@ -451,6 +451,7 @@ void CMainWindow::DrawTextPreview() {
 void CMainWindow::CommitText() {
     if (_PageContext* page = CurrentPage()) {
         m_undo.BeginStep(*page);
+        m_undo.TouchOverlayBox(*page, CTextTool::InkBounds(page->bitmap, TextLook()));
         DrawTextAnnotation(page->bitmap, false);
         m_undo.EndStep(*page, pages);
     }
@@ -488,6 +489,12 @@ void CMainWindow::DrawStrokeStep() {
     if (!page || (tool != 4 && n <= 1))
         return;
     QRect changed;
+    if (tool <= 2 && CInkStrokes::Moves(strokePoints)) {
+        // The undo step saves what the segment is about to cover.
+        const float width =
+            tool == 0 ? penWidth : static_cast<float>(tool == 1 ? markerWidth : eraserWidth);
+        m_undo.TouchOverlayBox(*page, CInkStrokes::StrokeBounds(tool, strokePoints, width));
+    }
     switch (tool) {
     case 0:
         if (CInkStrokes::Moves(strokePoints))
@@ -735,8 +742,10 @@ void CMainWindow::OnCmdDeletePage() {
     // The only page is cleared, and the counter stays as it was; that clearing can be undone
     // like Clear.
     _PageContext* only = pages.size() == 1 ? CurrentPage() : nullptr;
-    if (only)
+    if (only) {
         m_undo.BeginStep(*only);
+        m_undo.TouchAll(*only);
+    }
     const bool removed = CPages::Delete(pages, currentPage);
     if (only)
         m_undo.EndStep(*only, pages);
@@ -746,6 +755,7 @@ void CMainWindow::OnCmdDeletePage() {
 void CMainWindow::OnCmdClear() {
     if (_PageContext* page = CurrentPage()) {
         m_undo.BeginStep(*page);
+        m_undo.TouchAll(*page);
         CPages::Clear(*page);
         m_undo.EndStep(*page, pages);
     }

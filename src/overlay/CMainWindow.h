@@ -191,6 +191,8 @@ public:
     // State the rest of the program and the tests read.
     _DisplayContext& Display() { return *display; }
     const QImage& Surface() const { return m_surface; }
+    // Tests check that every write to the page was saved for undo first.
+    CUndoHistory& UndoHistory() { return m_undo; }
     _PageContext* CurrentPage() { return pages.empty() ? nullptr : pages[currentPage].get(); }
     bool IsCompositing() const { return m_compositing; }
     bool IsOwnWindow(const QWindow* window) const;

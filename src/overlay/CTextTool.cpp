@@ -8,6 +8,16 @@
 
 #include <QLineEdit>
 
+namespace {
+// The text runs on to the right of its anchor, its line centred on it.
+CStringFormat AnchoredFormat() {
+    CStringFormat format;
+    format.SetAlignment(EStringAlignment::Near);
+    format.SetLineAlignment(EStringAlignment::Center);
+    return format;
+}
+} // namespace
+
 CTextTool::CTextTool(CTextWindow& window, IDisplayServer& displayServer)
     : m_window(window), m_displayServer(displayServer) {}
 
@@ -42,9 +52,7 @@ void CTextTool::PlaceWindow(QImage& surface, const QRect& area, const QPoint& po
 
 QRect CTextTool::Draw(QImage& target, const CTextLook& look, bool preview) {
     const CFont font("Arial", static_cast<float>(look.sizePt), false);
-    CStringFormat format;
-    format.SetAlignment(EStringAlignment::Near);
-    format.SetLineAlignment(EStringAlignment::Center);
+    const CStringFormat format = AnchoredFormat();
     const QRectF layout(look.anchor, QSizeF(0, 0));
     CGraphics graphics(&target);
     graphics.SetCompositingMode(ECompositingMode::SourceOver);
@@ -59,6 +67,19 @@ QRect CTextTool::Draw(QImage& target, const CTextLook& look, bool preview) {
         graphics.DrawRectangle(frame, box.toRect());
     }
     return box.toAlignedRect().adjusted(-2, -2, 3, 3);
+}
+
+QRectF CTextTool::InkBounds(QImage& target, const CTextLook& look) {
+    if (look.text.isEmpty())
+        return QRectF();
+    const CGraphics graphics(&target);
+    const QRectF box =
+        graphics.MeasureString(look.text, CFont("Arial", static_cast<float>(look.sizePt), false),
+                               QRectF(look.anchor, QSizeF(0, 0)), AnchoredFormat());
+    // The measure is the advance and the line's height; a glyph's ink can lean past both (an
+    // "f" or a "j" past the advance, marks past the ascent), and antialiasing adds its fringe.
+    const qreal slack = box.height() / 2 + 2;
+    return box.adjusted(-slack, -slack, slack, slack);
 }
 
 QRect CTextTool::DrawPreview(QImage& surface, const QImage& page, ARGB backgroundColour,

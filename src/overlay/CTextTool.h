@@ -33,6 +33,9 @@ public:
     // Draws the text at its anchor; the preview adds a dotted frame around it. Returns the box
     // it covers, frame included.
     static QRect Draw(QImage& target, const CTextLook& look, bool preview);
+    // The box (overlay coordinates) that drawing the text onto `target` can change, known before
+    // drawing: the undo history saves what lies under it first.
+    static QRectF InkBounds(QImage& target, const CTextLook& look);
 
     // One preview tick: the last preview's box is restored from the page over the background,
     // the preview drawn again within `bounds`. Returns the box that changed on the surface.

@@ -22,12 +22,23 @@ protected:
     }
 
     void CreateOverlay(std::vector<_DisplayEntry> displays = TwoDisplays()) {
+        ExpectEveryWriteSaved();
         overlay = std::make_unique<CMainWindow>(server, dialogs, keys);
         overlay->Display().SetDisplays(std::move(displays));
         overlay->Display().SetCurrentDisplay(0);
         BuildCommandTable(*overlay);
         overlay->SetQuitHandler([this] { ++quits; });
         overlay->CreateOverlay();
+        // Whatever a test draws, each undo step must have saved every pixel it changed.
+        overlay->UndoHistory().SetChecking(true);
+    }
+
+    void TearDown() override { ExpectEveryWriteSaved(); }
+    void ExpectEveryWriteSaved() {
+        if (overlay) {
+            EXPECT_EQ(overlay->UndoHistory().UntouchedWrites(), 0)
+                << "a write to the page was not saved for undo first";
+        }
     }
 
     // Paints a rectangle of one colour straight onto the current page.

@@ -90,6 +90,78 @@ TEST_F(UndoTest, UndoingEveryKindOfStepGivesBackTheBlankPageAndRedoTheDrawnOne) 
     }
 }
 
+TEST_F(UndoTest, StepsReachingThePageEdgesAreSavedWholeAndUndoneExactly) {
+    // Thick tools along the edges and through the corners, where a box cut short at the edge
+    // loses pixels; at ratio 2, where a box left in overlay coordinates covers a quarter; text
+    // whose glyphs reach past their measure; a curve swinging beyond its points.
+    const struct {
+        QSize logical;
+        qreal ratio;
+    } displays[] = {{QSize(400, 300), 1.0}, {QSize(300, 200), 2.0}, {QSize(300, 200), 1.5}};
+    for (const auto& d : displays) {
+        const int r = d.logical.width() - 1, b = d.logical.height() - 1;
+        const struct {
+            const char* name;
+            std::function<void()> prepare;
+            std::function<void()> act;
+        } cases[] = {
+            {"thick pen round the border", [] {},
+             [&] {
+                 Drag(ID_PEN_THICK, {{0, 0}, {r, 0}, {r, b}, {0, b}, {0, 0}});
+             }},
+            {"large eraser through the corners over ink",
+             [&] { PaintOnPage(QRect(QPoint(0, 0), d.logical), Qt::green); },
+             [&] {
+                 Drag(ID_ERASER_LARGE, {{0, 0}, {r, b}, {r, 0}, {0, b}});
+             }},
+            {"marker over ink in the bottom-right corner",
+             [&] {
+                 Drag(ID_PEN_THICK, {{r - 80, b - 5}, {r, b - 60}});
+             },
+             [&] {
+                 Drag(ID_MARKER_YELLOW, {{r - 100, b - 30}, {r + 5, b - 30}, {r, b + 5}});
+             }},
+            {"thin pen through far points in one tick", [] {},
+             [&] {
+                 overlay->OnCommand(ID_PEN_THINNER);
+                 overlay->OnLButtonDown(QPoint(10, b / 2));
+                 for (QPoint p : {QPoint(r - 10, b / 2 - 20), QPoint(10, b / 2 + 20),
+                                  QPoint(r - 5, b - 5), QPoint(r, 0)})
+                     overlay->OnMouseMove(p);
+                 overlay->OnLButtonUp(QPoint(0, 10));
+             }},
+            {"deleting the only page, inked to its corners",
+             [&] {
+                 PaintOnPage(QRect(QPoint(0, 0), d.logical), Qt::green);
+                 PaintOnPage(QRect(r, b, 1, 1), Qt::red);
+             },
+             [&] { overlay->OnCommand(ID_DELETE_PAGE); }},
+            {"48 pt text at the bottom-right edge", [] {},
+             [&] {
+                 overlay->OnCommand(ID_TEXT_48PT);
+                 const QPoint at(r - 70, b - 8);
+                 overlay->OnLButtonDown(at);
+                 overlay->OnLButtonUp(at);
+                 overlay->text = QString::fromUtf8("Wjfg\u00C5\u00E7");
+                 overlay->CommitText();
+             }},
+        };
+        for (const auto& c : cases) {
+            Create(d.logical, d.ratio);
+            c.prepare();
+            const QImage before = Page();
+            c.act();
+            const QImage after = Page();
+            ASSERT_FALSE(SameBytes(after, before)) << c.name << " at " << d.ratio;
+            EXPECT_EQ(overlay->UndoHistory().UntouchedWrites(), 0) << c.name << " at " << d.ratio;
+            overlay->OnCommand(ID_UNDO);
+            EXPECT_TRUE(SameBytes(Page(), before)) << c.name << " at " << d.ratio;
+            overlay->OnCommand(ID_REDO);
+            EXPECT_TRUE(SameBytes(Page(), after)) << c.name << " at " << d.ratio;
+        }
+    }
+}
+
 TEST_F(UndoTest, NewInkAfterAnUndoDropsTheRedoSteps) {
     Create();
     Drag(ID_PEN, {{20, 20}, {200, 20}});
@@ -183,6 +255,7 @@ TEST_F(UndoTest, AStrokeBeingDrawnIsNotUndoneHalfway) {
 void Paint(CUndoHistory& history, CUndoHistory::Pages& pages, size_t page, int place) {
     _PageContext& p = *pages[page];
     history.BeginStep(p);
+    history.Touch(p, QRect(place * 50, 0, 50, 50));
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 50; ++x)
             p.bitmap.setPixel(place * 50 + x, y, qRgba(x * 5, y * 5, place * 20, 255));
@@ -211,6 +284,48 @@ TEST(UndoHistory, AllHistoriesTogetherStayUnderTheCapTheOldestStepsGoingFirst) {
     }
     EXPECT_EQ(qAlpha(pages[0]->bitmap.pixel(10, 10)), 255) << "step 1 can no longer be undone";
     EXPECT_EQ(qAlpha(pages[0]->bitmap.pixel(110, 10)), 0) << "step 3 was undone";
+}
+
+TEST(UndoHistory, AStepKeepsTheChangedBoxNotTheTilesTouchedAndFreesThemAtItsEnd) {
+    CUndoHistory::Pages pages;
+    pages.push_back(std::make_unique<_PageContext>(QSize(2000, 1200), 1.0));
+    _PageContext& page = *pages.front();
+    CUndoHistory history;
+    history.SetChecking(true);
+
+    // Touched far more widely than written, across tile borders.
+    history.BeginStep(page);
+    history.Touch(page, QRect(50, 40, 300, 200));
+    page.bitmap.setPixel(63, 100, 0xFF102030);
+    page.bitmap.setPixel(130, 64, 0xFF405060);
+    ASSERT_TRUE(history.EndStep(page, pages));
+    EXPECT_EQ(page.history.undo.back().box, QRect(QPoint(63, 64), QPoint(130, 100)));
+    EXPECT_EQ(history.UntouchedWrites(), 0);
+
+    // Touched, nothing changed: no step.
+    history.BeginStep(page);
+    history.Touch(page, QRect(500, 500, 10, 10));
+    EXPECT_FALSE(history.EndStep(page, pages));
+
+    // A write beside the box touched, inside the same tile: undo happens to work, the check
+    // still tells.
+    history.BeginStep(page);
+    history.Touch(page, QRect(200, 200, 10, 10));
+    page.bitmap.setPixel(212, 205, 0xFF000000);
+    history.EndStep(page, pages);
+    EXPECT_EQ(history.UntouchedWrites(), 1);
+
+    // The whole page saved (a Clear), then freed again.
+    history.SetChecking(false);
+    history.BeginStep(page);
+    history.TouchAll(page);
+    EXPECT_GE(history.ScratchBytes(), static_cast<size_t>(page.bitmap.sizeInBytes()));
+    page.bitmap.fill(Qt::transparent);
+    ASSERT_TRUE(history.EndStep(page, pages));
+    EXPECT_LT(history.ScratchBytes(), size_t{2} << 20) << "of a page of 9.6 MB";
+    ASSERT_TRUE(CUndoHistory::Undo(page));
+    EXPECT_EQ(page.bitmap.pixel(130, 64), 0xFF405060u);
+    EXPECT_EQ(page.bitmap.pixel(212, 205), 0xFF000000u);
 }
 
 TEST_F(UndoTest, PagesNotShownArePackedSmallAndComeBackByteForByte) {
