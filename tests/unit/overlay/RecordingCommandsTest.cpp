@@ -21,6 +21,7 @@ protected:
         overlay->SetScreenGrabber(std::unique_ptr<IScreenGrabber>(grabber));
     }
     void TearDown() override {
+        OverlayFixture::TearDown();
         overlay.reset();
         qunsetenv("RAVLIN_SOUND_SOURCE");
     }

@@ -15,6 +15,7 @@ protected:
         button = dynamic_cast<CRavlinMenuButton*>(overlay->Toolbar()->FindButton("webcam"));
     }
     void TearDown() override {
+        OverlayFixture::TearDown();
         qunsetenv("RAVLIN_WEBCAM_SOURCE");
         qunsetenv("RAVLIN_WEBCAM_MICROPHONE");
     }
