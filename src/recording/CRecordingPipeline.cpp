@@ -19,6 +19,9 @@ constexpr guint kMaxQueuedFrames = 4;
 // picture and sound, so sound waits at the writer for as long as the picture is held.
 constexpr std::int64_t kMaxHeldMs = 500;
 constexpr auto kFinishTimeout = std::chrono::seconds(10);
+// How long a frame waits for room in the queue before it goes in anyway (the oldest waiting
+// frame then makes way): the encoder takes well under this for one frame unless it is stuck.
+constexpr int kMaxRoomWaitMs = 2000;
 
 QString ErrorText(GstMessage* message) {
     GError* error = nullptr;
@@ -103,9 +106,12 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
         "video/x-raw", "format", G_TYPE_STRING, "I420", "colorimetry", G_TYPE_STRING, "bt601",
         "width", G_TYPE_INT, frame.width(), "height", G_TYPE_INT, frame.height(), "framerate",
         GST_TYPE_FRACTION, fpsN, fpsD, nullptr);
+    // The queue is bounded by frames alone: its default byte limit (200 kB) is less than one
+    // frame, so with a frame waiting for a busy encoder every new one would throw the waiting
+    // one away, unseen by the pump, and leave a hole in the time line.
     g_object_set(m_appsrc, "caps", frameCaps, "format", GST_FORMAT_TIME, "is-live", TRUE,
-                 "do-timestamp", FALSE, "max-buffers", guint64(kMaxQueuedFrames), "leaky-type",
-                 2 /* drop the oldest */, nullptr);
+                 "do-timestamp", FALSE, "max-buffers", guint64(kMaxQueuedFrames), "max-bytes",
+                 guint64(0), "leaky-type", 2 /* drop the oldest */, nullptr);
     gst_caps_unref(frameCaps);
     GstCaps* i420 = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", nullptr);
     g_object_set(rawCaps, "caps", i420, nullptr);
@@ -208,6 +214,14 @@ void CRecordingPipeline::Pump() {
     std::uint64_t heldFrom = 0;
     bool flowing = true;
     const auto passOn = [&](std::uint64_t until) {
+        // A full queue would throw its oldest frame away: wait (bounded) while the encoder
+        // catches up. Inside the loop there is room already; the last frames at the end come
+        // one after the other and may find it full.
+        for (int waited = 0;
+             waited < kMaxRoomWaitMs &&
+             gst_app_src_get_current_level_buffers(GST_APP_SRC(m_appsrc)) >= kMaxQueuedFrames;
+             waited += 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         GST_BUFFER_PTS(held) = heldFrom * interval;
         GST_BUFFER_DURATION(held) = (until - heldFrom) * interval;
         GstBuffer* buffer = held;
