@@ -45,6 +45,17 @@ GstElement* Make(const char* factory, const char* name = nullptr) {
     return gst_element_factory_make(factory, name);
 }
 
+// The WebM writer gives a frame whose duration is not one frame interval (a held picture) a
+// block of its own that cannot say it depends on an earlier frame, so players take every such
+// frame for a key frame and a seek lands where nothing can be decoded. Without the duration
+// the frame goes in the usual block, and it lasts until the next frame starts anyway.
+GstPadProbeReturn ForgetDuration(GstPad*, GstPadProbeInfo* info, gpointer) {
+    GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+    GST_BUFFER_DURATION(buffer) = GST_CLOCK_TIME_NONE;
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    return GST_PAD_PROBE_OK;
+}
+
 } // namespace
 
 CRecordingPipeline::CRecordingPipeline(CScreen& screen) : m_screen(screen) {}
@@ -129,6 +140,11 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     bool linked = gst_element_link_many(m_appsrc, convert, rawCaps, videoEncoder, videoSegment,
                                         videoQueue, mux, nullptr) &&
                   gst_element_link(mux, sink);
+
+    if (linked && container == RecordingContainer::WebM) {
+        GstPtr<GstPad> pad(gst_element_get_static_pad(videoQueue, "src"));
+        gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, ForgetDuration, nullptr, nullptr);
+    }
 
     m_soundSource = nullptr;
     m_soundEntry = nullptr;

@@ -439,6 +439,29 @@ TEST_F(RecordingMediaTest, ASlowEncoderLosesNoFramePassedToIt) {
     EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.0, 0.5);
 }
 
+TEST_F(RecordingMediaTest, AWebMOfHeldPicturesSeeksToARealKeyFrame) {
+    // A still screen: the pictures are held, so they last longer than one frame interval. A
+    // player that seeks must still land on a key frame, not on a frame it cannot decode.
+    grabber.moving = false;
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+    const auto profile = Profile(0, false);
+    ASSERT_TRUE(profile);
+    const QString path = dir.path() + "/still.webm";
+    CRecordingPipeline pipeline(screen);
+    ASSERT_TRUE(pipeline.Start(path, *profile, nullptr));
+    Wait(3000);
+    ASSERT_TRUE(pipeline.Stop());
+    ASSERT_GT(pipeline.FramesMerged(), 20);
+
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostats", "-v", "error", "-ss", "2", "-i", path, "-f",
+                            "framecrc", "-"});
+    ffmpeg.waitForFinished(60000);
+    const QByteArray errors = ffmpeg.readAllStandardError();
+    EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
+    EXPECT_GT(ffmpeg.readAllStandardOutput().count("\n0, "), 0) << "no picture after the seek";
+}
+
 TEST_F(RecordingMediaTest, NamesPickTheContainer) {
     struct Case {
         const char* name;
