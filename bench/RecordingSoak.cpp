@@ -5,6 +5,8 @@
 //   recording_soak once PRESET SECONDS FILE  one recording with a quality preset
 //   recording_soak bench SECONDS FILE        the benchmark's recording: High, pointer not drawn
 //                                            (the other recorder draws none), figures on stdout
+// FILE's name chooses the container as in the program: ".mp4", ".webm", else WMV.
+#include "CRecordingEncoders.h"
 #include "CRecordingPipeline.h"
 #include "CRecordingProfiles.h"
 #include "CScreen.h"
@@ -18,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <gst/gst.h>
 
 namespace {
 
@@ -82,12 +85,25 @@ int main(int argc, char** argv) {
         QThread::msleep(args[2].toULong() * 1000);
         const bool stopped = pipeline.Stop();
         const RecordingProfile::Picture& picture = *profile->picture;
+        // The sound settings the encoder of this container was given, for the other recorder.
+        int soundBitrate = 0, soundRate = 0, soundChannels = 0;
+        if (profile->sound) {
+            const RecordingContainer container = CRecordingEncoders::ContainerFor(args[3]);
+            GstElement* encoder = CRecordingEncoders::MakeSoundEncoder(container, *profile->sound);
+            if (encoder) {
+                g_object_get(encoder, "bitrate", &soundBitrate, nullptr);
+                gst_object_unref(gst_object_ref_sink(encoder));
+            }
+            soundRate = CRecordingEncoders::SoundSampleRate(container, *profile->sound);
+            soundChannels = profile->sound->channels;
+        }
         std::printf(
-            "sound=%d bitrate=%d gop=%lld pushed=%ld merged=%ld late=%ld peak_rss_kb=%ld\n",
+            "sound=%d bitrate=%d gop=%lld pushed=%ld merged=%ld late=%ld peak_rss_kb=%ld "
+            "sound_bitrate=%d sound_rate=%d sound_channels=%d\n",
             sound ? 1 : 0, picture.bitrate,
             static_cast<long long>(picture.maxKeyFrameSpacing100ns / picture.frameInterval100ns),
             pipeline.FramesPushed(), pipeline.FramesMerged(), pipeline.FramesLate(),
-            StatusKb("VmHWM:"));
+            StatusKb("VmHWM:"), soundBitrate, soundRate, soundChannels);
         return stopped ? 0 : 5;
     }
     if (args[1] == "repeat" && args.size() >= 4) {

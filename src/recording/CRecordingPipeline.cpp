@@ -19,6 +19,9 @@ constexpr guint kMaxQueuedFrames = 4;
 // picture and sound, so sound waits at the writer for as long as the picture is held.
 constexpr std::int64_t kMaxHeldMs = 500;
 constexpr auto kFinishTimeout = std::chrono::seconds(10);
+// How long a frame waits for room in the queue before it goes in anyway (the oldest waiting
+// frame then makes way): the encoder takes well under this for one frame unless it is stuck.
+constexpr int kMaxRoomWaitMs = 2000;
 
 QString ErrorText(GstMessage* message) {
     GError* error = nullptr;
@@ -40,6 +43,17 @@ bool IsInside(GstObject* object, GstElement* element) {
 
 GstElement* Make(const char* factory, const char* name = nullptr) {
     return gst_element_factory_make(factory, name);
+}
+
+// The WebM writer gives a frame whose duration is not one frame interval (a held picture) a
+// block of its own that cannot say it depends on an earlier frame, so players take every such
+// frame for a key frame and a seek lands where nothing can be decoded. Without the duration
+// the frame goes in the usual block, and it lasts until the next frame starts anyway.
+GstPadProbeReturn ForgetDuration(GstPad*, GstPadProbeInfo* info, gpointer) {
+    GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+    GST_BUFFER_DURATION(buffer) = GST_CLOCK_TIME_NONE;
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    return GST_PAD_PROBE_OK;
 }
 
 } // namespace
@@ -103,9 +117,12 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
         "video/x-raw", "format", G_TYPE_STRING, "I420", "colorimetry", G_TYPE_STRING, "bt601",
         "width", G_TYPE_INT, frame.width(), "height", G_TYPE_INT, frame.height(), "framerate",
         GST_TYPE_FRACTION, fpsN, fpsD, nullptr);
+    // The queue is bounded by frames alone: its default byte limit (200 kB) is less than one
+    // frame, so with a frame waiting for a busy encoder every new one would throw the waiting
+    // one away, unseen by the pump, and leave a hole in the time line.
     g_object_set(m_appsrc, "caps", frameCaps, "format", GST_FORMAT_TIME, "is-live", TRUE,
-                 "do-timestamp", FALSE, "max-buffers", guint64(kMaxQueuedFrames), "leaky-type",
-                 2 /* drop the oldest */, nullptr);
+                 "do-timestamp", FALSE, "max-buffers", guint64(kMaxQueuedFrames), "max-bytes",
+                 guint64(0), "leaky-type", 2 /* drop the oldest */, nullptr);
     gst_caps_unref(frameCaps);
     GstCaps* i420 = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", nullptr);
     g_object_set(rawCaps, "caps", i420, nullptr);
@@ -123,6 +140,11 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     bool linked = gst_element_link_many(m_appsrc, convert, rawCaps, videoEncoder, videoSegment,
                                         videoQueue, mux, nullptr) &&
                   gst_element_link(mux, sink);
+
+    if (linked && container == RecordingContainer::WebM) {
+        GstPtr<GstPad> pad(gst_element_get_static_pad(videoQueue, "src"));
+        gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_BUFFER, ForgetDuration, nullptr, nullptr);
+    }
 
     m_soundSource = nullptr;
     m_soundEntry = nullptr;
@@ -208,6 +230,14 @@ void CRecordingPipeline::Pump() {
     std::uint64_t heldFrom = 0;
     bool flowing = true;
     const auto passOn = [&](std::uint64_t until) {
+        // A full queue would throw its oldest frame away: wait (bounded) while the encoder
+        // catches up. Inside the loop there is room already; the last frames at the end come
+        // one after the other and may find it full.
+        for (int waited = 0;
+             waited < kMaxRoomWaitMs &&
+             gst_app_src_get_current_level_buffers(GST_APP_SRC(m_appsrc)) >= kMaxQueuedFrames;
+             waited += 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
         GST_BUFFER_PTS(held) = heldFrom * interval;
         GST_BUFFER_DURATION(held) = (until - heldFrom) * interval;
         GstBuffer* buffer = held;

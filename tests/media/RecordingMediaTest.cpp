@@ -16,10 +16,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <cstdio>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 #include <vector>
@@ -43,6 +43,32 @@ public:
 
 private:
     int m_step = 0;
+};
+
+// A detailed full-HD screen scrolling at every grab: costly to encode, so the encoder often
+// still works on one frame when the next arrives.
+class CScrollingNoiseGrabber : public CFakeScreenGrabber {
+public:
+    CScrollingNoiseGrabber() : CFakeScreenGrabber(QSize(1920, 1080)) {
+        m_noise = QImage(2 * 1920, 1080, QImage::Format_RGB32);
+        std::uint32_t seed = 12345;
+        for (int y = 0; y < m_noise.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(m_noise.scanLine(y));
+            for (int x = 0; x < m_noise.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                row[x] = 0xff000000u | (seed >> 8);
+            }
+        }
+    }
+    QImage Grab(const QRect& rect) override {
+        m_offset = (m_offset + 37) % 1920;
+        SetScreen(m_noise.copy(m_offset, 0, 1920, 1080));
+        return CFakeScreenGrabber::Grab(rect);
+    }
+
+private:
+    QImage m_noise;
+    int m_offset = 0;
 };
 
 struct Probe {
@@ -391,6 +417,49 @@ TEST_F(RecordingMediaTest, Mp4AndWebMCarryTheProfilesPictureAndSound) {
     ASSERT_GE(boxes.size(), 3) << boxes.join(' ').toStdString();
     EXPECT_EQ(boxes[0].toStdString(), "ftyp");
     EXPECT_EQ(boxes[1].toStdString(), "moov") << boxes.join(' ').toStdString();
+}
+
+TEST_F(RecordingMediaTest, ASlowEncoderLosesNoFramePassedToIt) {
+    // Frames the encoder has not taken yet wait for it; none is thrown away for it, as that
+    // would leave a hole in the picture's time line that nothing reports.
+    CScrollingNoiseGrabber noise;
+    CScreen fullHd(noise);
+    fullHd.SetCaptureRegion(QRect(0, 0, 1920, 1080), 0, 0, 0, 0);
+    const QString profilePath = dir.path() + "/full.prx";
+    ASSERT_TRUE(CRecordingProfiles::WriteProfileFile(profilePath, 0, fullHd.FrameSize()));
+    const auto profile = CRecordingProfiles::LoadRecordingProfile(profilePath, false);
+    ASSERT_TRUE(profile);
+    const QString path = dir.path() + "/noise.webm";
+    CRecordingPipeline pipeline(fullHd);
+    QString why;
+    ASSERT_TRUE(pipeline.Start(path, *profile, nullptr, &why)) << why.toStdString();
+    Wait(2000);
+    ASSERT_TRUE(pipeline.Stop(&why)) << why.toStdString();
+    EXPECT_EQ(ProbeFile(path).frames, pipeline.FramesPushed());
+    EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.0, 0.5);
+}
+
+TEST_F(RecordingMediaTest, AWebMOfHeldPicturesSeeksToARealKeyFrame) {
+    // A still screen: the pictures are held, so they last longer than one frame interval. A
+    // player that seeks must still land on a key frame, not on a frame it cannot decode.
+    grabber.moving = false;
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+    const auto profile = Profile(0, false);
+    ASSERT_TRUE(profile);
+    const QString path = dir.path() + "/still.webm";
+    CRecordingPipeline pipeline(screen);
+    ASSERT_TRUE(pipeline.Start(path, *profile, nullptr));
+    Wait(3000);
+    ASSERT_TRUE(pipeline.Stop());
+    ASSERT_GT(pipeline.FramesMerged(), 20);
+
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-nostats", "-v", "error", "-ss", "2", "-i", path, "-f",
+                            "framecrc", "-"});
+    ffmpeg.waitForFinished(60000);
+    const QByteArray errors = ffmpeg.readAllStandardError();
+    EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
+    EXPECT_GT(ffmpeg.readAllStandardOutput().count("\n0, "), 0) << "no picture after the seek";
 }
 
 TEST_F(RecordingMediaTest, NamesPickTheContainer) {
