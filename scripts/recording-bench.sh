@@ -49,8 +49,9 @@ psnr() {
   db=$(ffmpeg -hide_banner -nostats -sseof -1 -i "$1" -i "$2" -lavfi \
     "[0:v]format=yuv420p[a];[1:v]format=yuv420p[b];[a][b]psnr" -f null - 2>&1 |
     sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p' | tail -1)
-  # A WebM file of ours holds few key frames and no index to seek by: decode it all and keep
-  # the last second instead.
+  # A file the seek cannot find a frame in (a player could not seek in it either, as in WebM
+  # files whose held pictures all looked like key frames): decode it all and keep the last
+  # second instead.
   [ -n "$db" ] || db=$(ffmpeg -hide_banner -nostats -i "$1" -i "$2" -lavfi \
     "[0:v]trim=start=$((seconds - 1)),format=yuv420p[a];[1:v]format=yuv420p[b];[a][b]psnr" \
     -f null - 2>&1 | sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p' | tail -1)
