@@ -21,26 +21,17 @@ GstElement* CMicrophoneLevel::MakeSource() const {
 
 bool CMicrophoneLevel::Start() {
     Stop();
-    if (!EnsureGstreamer())
-        return false;
-    GstElement* source = MakeSource();
-    if (!source)
-        return false;
-    GstElement* sink = nullptr;
-    GstPipelineRef pipeline =
-        LinkToAppsink("webcam-sound", source, "audioconvert", "sound-grabber", &sink);
-    if (!pipeline)
-        return false;
-    // 8-bit sound stays 8-bit; everything else is read as 16-bit.
-    GstCapsRef caps(gst_caps_from_string("audio/x-raw,format=(string){S16LE,U8},"
-                                         "layout=(string)interleaved"));
-    g_object_set(sink, "caps", caps.get(), "sync", FALSE, "emit-signals", TRUE, "max-buffers", 4u,
-                 "drop", TRUE, nullptr);
-    g_signal_connect(sink, "new-sample", G_CALLBACK(&CMicrophoneLevel::OnNewSample), this);
-    if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        return false;
-    m_pipeline = std::move(pipeline);
-    return true;
+    m_pipeline = PlayThroughAppsink(
+        "webcam-sound", [this] { return MakeSource(); }, "audioconvert", "sound-grabber",
+        [this](GstElement* sink) {
+            // 8-bit sound stays 8-bit; everything else is read as 16-bit.
+            GstCapsRef caps(gst_caps_from_string("audio/x-raw,format=(string){S16LE,U8},"
+                                                 "layout=(string)interleaved"));
+            g_object_set(sink, "caps", caps.get(), "sync", FALSE, "emit-signals", TRUE,
+                         "max-buffers", 4u, "drop", TRUE, nullptr);
+            g_signal_connect(sink, "new-sample", G_CALLBACK(&CMicrophoneLevel::OnNewSample), this);
+        });
+    return m_pipeline != nullptr;
 }
 
 void CMicrophoneLevel::Stop() {

@@ -28,24 +28,20 @@ GstElement* CWebcamCapture::MakeSource() const {
 
 bool CWebcamCapture::Start() {
     Stop();
-    if (!EnsureGstreamer())
-        return false;
-    GstElement* source = MakeSource();
-    if (!source)
-        return false;
-    GstElement* sink = nullptr;
-    GstPipelineRef pipeline =
-        LinkToAppsink("webcam-preview", source, "videoconvert", "grabber", &sink);
-    if (!pipeline)
-        return false;
-    // The newest picture only: the window pulls 20 times a second, whatever the camera's rate.
-    GstCapsRef caps(gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGB", nullptr));
-    g_object_set(sink, "caps", caps.get(), "max-buffers", 1u, "drop", TRUE, "sync", FALSE, nullptr);
-    if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        return false;
-    m_sink.reset(GST_ELEMENT(gst_object_ref(sink)));
-    m_pipeline = std::move(pipeline);
-    return true;
+    m_pipeline = PlayThroughAppsink(
+        "webcam-preview", [this] { return MakeSource(); }, "videoconvert", "grabber",
+        [this](GstElement* sink) {
+            // The newest picture only: the window pulls 20 times a second, whatever the
+            // camera's rate.
+            GstCapsRef caps(
+                gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGB", nullptr));
+            g_object_set(sink, "caps", caps.get(), "max-buffers", 1u, "drop", TRUE, "sync", FALSE,
+                         nullptr);
+            m_sink.reset(GST_ELEMENT(gst_object_ref(sink)));
+        });
+    if (!m_pipeline)
+        m_sink.reset();
+    return m_pipeline != nullptr;
 }
 
 void CWebcamCapture::Stop() {

@@ -25,21 +25,30 @@ GstElement* SourceFromDescription(const char* what, const QByteArray& descriptio
     return bin;
 }
 
-GstPipelineRef LinkToAppsink(const char* pipelineName, GstElement* source, const char* converter,
-                             const char* sinkName, GstElement** sink) {
+GstPipelineRef PlayThroughAppsink(const char* pipelineName,
+                                  const std::function<GstElement*()>& makeSource,
+                                  const char* converter, const char* sinkName,
+                                  const std::function<void(GstElement*)>& setUpSink) {
+    if (!EnsureGstreamer())
+        return nullptr;
+    GstElement* source = makeSource();
+    if (!source)
+        return nullptr;
     GstPipelineRef pipeline(gst_pipeline_new(pipelineName));
     GstElement* convert = gst_element_factory_make(converter, nullptr);
-    GstElement* appsink = gst_element_factory_make("appsink", sinkName);
-    if (!pipeline || !convert || !appsink) {
-        for (GstElement* element : {source, convert, appsink})
+    GstElement* sink = gst_element_factory_make("appsink", sinkName);
+    if (!pipeline || !convert || !sink) {
+        for (GstElement* element : {source, convert, sink})
             if (element)
                 gst_object_unref(gst_object_ref_sink(element));
         return nullptr;
     }
     // Once in the bin, the elements go with the pipeline whatever happens next.
-    gst_bin_add_many(GST_BIN(pipeline.get()), source, convert, appsink, nullptr);
-    if (!gst_element_link_many(source, convert, appsink, nullptr))
+    gst_bin_add_many(GST_BIN(pipeline.get()), source, convert, sink, nullptr);
+    if (!gst_element_link_many(source, convert, sink, nullptr))
         return nullptr;
-    *sink = appsink;
+    setUpSink(sink);
+    if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
+        return nullptr;
     return pipeline;
 }

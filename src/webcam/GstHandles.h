@@ -1,6 +1,7 @@
 #pragma once
 // Owning handles for GStreamer objects: each drops its one reference when it goes.
 #include <QByteArray>
+#include <functional>
 #include <gst/gst.h>
 #include <memory>
 
@@ -41,8 +42,10 @@ bool EnsureGstreamer();
 // A source made from a pipeline description that a test session names instead of a device;
 // null (and a trace line) when the description does not parse.
 GstElement* SourceFromDescription(const char* what, const QByteArray& description);
-// `source ! converter ! appsink` in a pipeline of its own, linked but not yet playing, so the
-// caller can set the sink up first. Null when an element is missing or they do not link; the
-// source is taken either way.
-GstPipelineRef LinkToAppsink(const char* pipelineName, GstElement* source, const char* converter,
-                             const char* sinkName, GstElement** sink);
+// `source ! converter ! appsink` in a pipeline of its own, playing: GStreamer started, the
+// source made, the sink set up by `setUpSink` before the pipeline plays. Null when GStreamer,
+// the source or an element is missing, they do not link or the pipeline refuses to play.
+GstPipelineRef PlayThroughAppsink(const char* pipelineName,
+                                  const std::function<GstElement*()>& makeSource,
+                                  const char* converter, const char* sinkName,
+                                  const std::function<void(GstElement*)>& setUpSink);
