@@ -222,6 +222,7 @@ void CRecordingPipeline::Pump() {
     const std::uint64_t maxHeld =
         std::max<std::uint64_t>(1, GstClockTime(kMaxHeldMs) * GST_MSECOND / interval);
     const qsizetype frameBytes = m_screen.I420Bytes();
+    const std::uint64_t everyFrameUntil = GST_SECOND / interval;
     // Frames come from a pool made once per recording: a fresh multi-megabyte allocation per
     // frame, freed on the encoder's thread, makes the allocator's per-thread heaps grow from one
     // recording to the next.
@@ -275,7 +276,10 @@ void CRecordingPipeline::Pump() {
             break;
         CScreen::Frame frame = CScreen::Frame::Failed;
         bool same = false;
-        const bool heldTooLong = held && due - heldFrom >= maxHeld;
+        // Every interval of the first second gets its own frame: players and probes that
+        // infer the frame rate from the first frames' times then find the profile's rate
+        // (ASF has nowhere this writer puts it), even when the screen is still.
+        const bool heldTooLong = held && (due - heldFrom >= maxHeld || due < everyFrameUntil);
         GstMapInfo map;
         if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
             frame = m_screen.FillI420(map.data, qsizetype(map.size), heldTooLong);
