@@ -18,6 +18,14 @@ constexpr guint kMaxQueuedFrames = 4;
 // The longest a picture is held back while the screen stays the same: the writer interleaves
 // picture and sound, so sound waits at the writer for as long as the picture is held.
 constexpr std::int64_t kMaxHeldMs = 500;
+// The stretch at the start of a recording in which every interval gets a frame of its own,
+// held or not: players and probes infer the frame rate from the first frames' times (ASF has
+// nowhere this writer puts it), so even a still screen's file then shows the profile's rate.
+constexpr std::int64_t kEveryFrameMs = 1000;
+// The microphone is read in pieces of this length, not its source's 10 ms: a quarter of the
+// wake-ups in the sound threads (about half their CPU time), and the sound still ends within
+// one piece (one frame interval at 25 frames a second) of the picture.
+constexpr gint64 kSoundPieceUs = 40000;
 constexpr auto kFinishTimeout = std::chrono::seconds(10);
 // How long a frame waits for room in the queue before it goes in anyway (the oldest waiting
 // frame then makes way): the encoder takes well under this for one frame unless it is stuck.
@@ -152,11 +160,8 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     if (linked && profile.sound && soundSource) {
         const RecordingProfile::Sound& sound = *profile.sound;
         GstElement* source = soundSource();
-        // Sound in pieces of one frame interval at 25 frames a second, not the source's 10 ms:
-        // a quarter of the wake-ups in the sound threads (about half their CPU time), and the
-        // sound still ends within one piece of the picture.
         if (source && g_object_class_find_property(G_OBJECT_GET_CLASS(source), "latency-time"))
-            g_object_set(source, "latency-time", G_GINT64_CONSTANT(40000), nullptr);
+            g_object_set(source, "latency-time", kSoundPieceUs, nullptr);
         GstElement* queue = Make("queue");
         GstElement* aconvert = Make("audioconvert");
         GstElement* resample = Make("audioresample");
@@ -222,7 +227,7 @@ void CRecordingPipeline::Pump() {
     const std::uint64_t maxHeld =
         std::max<std::uint64_t>(1, GstClockTime(kMaxHeldMs) * GST_MSECOND / interval);
     const qsizetype frameBytes = m_screen.I420Bytes();
-    const std::uint64_t everyFrameUntil = GST_SECOND / interval;
+    const std::uint64_t everyFrameUntil = GstClockTime(kEveryFrameMs) * GST_MSECOND / interval;
     // Frames come from a pool made once per recording: a fresh multi-megabyte allocation per
     // frame, freed on the encoder's thread, makes the allocator's per-thread heaps grow from one
     // recording to the next.
@@ -276,13 +281,12 @@ void CRecordingPipeline::Pump() {
             break;
         CScreen::Frame frame = CScreen::Frame::Failed;
         bool same = false;
-        // Every interval of the first second gets its own frame: players and probes that
-        // infer the frame rate from the first frames' times then find the profile's rate
-        // (ASF has nowhere this writer puts it), even when the screen is still.
-        const bool heldTooLong = held && (due - heldFrom >= maxHeld || due < everyFrameUntil);
+        // A held picture is passed on, changed or not, once it has stood long enough or while
+        // the recording is in its first stretch.
+        const bool passAnyway = held && (due - heldFrom >= maxHeld || due < everyFrameUntil);
         GstMapInfo map;
         if (gst_buffer_map(buffer, &map, GST_MAP_WRITE)) {
-            frame = m_screen.FillI420(map.data, qsizetype(map.size), heldTooLong);
+            frame = m_screen.FillI420(map.data, qsizetype(map.size), passAnyway);
             // A grab that shows the same picture is caught here. The whole frame is compared,
             // not a sample of it: a pen stroke of a few pixels is exactly what a presentation
             // must not lose.
@@ -297,7 +301,7 @@ void CRecordingPipeline::Pump() {
         }
         const bool written = frame == CScreen::Frame::Written;
         ++m_framesGrabbed;
-        if (!written || (same && !heldTooLong)) {
+        if (!written || (same && !passAnyway)) {
             // Unchanged, or the screen could not be read this time: the held picture stands
             // for this interval too.
             gst_buffer_unref(buffer);
