@@ -259,6 +259,13 @@ private:
     void BeginStroke(const QPoint& point);
     void AddStrokePoint(const QPoint& point);
     void EndStroke(const QPoint& point);
+    // The pen, marker or eraser stroke drawn so far: the points gathered since the last tick
+    // drawn, and the stroke made one undo step.
+    void FinishStrokeSoFar();
+    // A command that changes the page or the scene arrived in the middle of a drag: the stroke
+    // so far becomes one undo step before the command runs, and the drag draws nothing more
+    // until the button is released.
+    void InterruptStroke();
     void EndClipSelection();
     void PlaceTextWindow(const QPoint& point, bool show);
     void DrawTextPreview();
