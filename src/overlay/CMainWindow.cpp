@@ -1,6 +1,7 @@
 #include "CMainWindow.h"
 
 #include "CBitmap.h"
+#include "CDisplayWatcher.h"
 #include "CGraphics.h"
 #include "CInkShape.h"
 #include "CInkStrokes.h"
@@ -14,6 +15,7 @@
 #include "CScreenshotSaver.h"
 #include "CTextTool.h"
 #include "CToolCursors.h"
+#include "CWindowsOnScreen.h"
 #include "IDialogs.h"
 #include "IDisplayServer.h"
 #include "IGlobalKeys.h"
@@ -67,6 +69,8 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
+    m_displayWatcher = std::make_unique<CDisplayWatcher>(
+        [this](std::vector<_DisplayEntry> displays) { FollowDisplays(std::move(displays)); });
 
     m_displayServer.SetCompositingChangedHandler([this](bool on) { OnCompositingChanged(on); });
     m_displayServer.SetStackingChangedHandler([this] { m_stacking.Keep(); });
@@ -245,6 +249,13 @@ void CMainWindow::paintEvent(QPaintEvent* event) {
         }
         painter.drawImage(QRectF(rect), m_surface, source);
     }
+}
+
+void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
+    const _DisplayFollow follow = display->Follow(std::move(displays));
+    if (follow.relayout)
+        SelectDisplay(follow.index);
+    CWindowsOnScreen::Keep(*display);
 }
 
 void CMainWindow::SelectDisplay(int index) {

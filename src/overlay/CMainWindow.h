@@ -27,6 +27,7 @@
 #include <memory>
 #include <vector>
 
+class CDisplayWatcher;
 class CScreenshotSaver;
 class IDialogs;
 class IDisplayServer;
@@ -76,6 +77,11 @@ public:
     void DoRedraw();
     void SelectDisplay(int index);
     void CenterToolbar();
+    // The monitors changed while the program runs (Qt's screen signals, the tray menu's own
+    // count): the overlay keeps its display, found by name, or goes to the primary one when
+    // its display went; it is laid out again when what it covers changed; our floating windows
+    // come back on screen.
+    void FollowDisplays(std::vector<_DisplayEntry> displays);
 
     // Pointer mode: every click passes through the overlay to the windows below.
     void EnterPointerMode();
@@ -293,6 +299,7 @@ private:
     IToolbarState* m_toolbarState = &m_noToolbar;
     std::unique_ptr<CTextTool> m_textTool;
     std::unique_ptr<CScreenshotSaver> m_screenshotSaver;
+    std::unique_ptr<CDisplayWatcher> m_displayWatcher;
     CUndoHistory m_undo;
     QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;

@@ -19,7 +19,9 @@ QImage Stripes(int pattern) {
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const bool ink = pattern == 0 ? x % 2 == 0 : pattern == 1 ? y % 2 == 0 : (x + y) % 2 == 0;
+            const bool ink = pattern == 0   ? x % 2 == 0
+                             : pattern == 1 ? y % 2 == 0
+                                            : (x + y) % 2 == 0;
             line[x] = ink ? 0xFFFF0000u : 0x01010101u;
         }
     }
@@ -66,7 +68,8 @@ int main(int argc, char** argv) {
         const QImage surface = Stripes(pattern);
         const QRegion shape = CInkShape::Of(surface);
         server.SetBoundingShape(window.winId(), shape);
-        const QRegion got = ServerShape(x11->connection(), static_cast<xcb_window_t>(window.winId()));
+        const QRegion got =
+            ServerShape(x11->connection(), static_cast<xcb_window_t>(window.winId()));
         // Never less than the ink: a sample of its rows.
         bool inkShown = true;
         for (int y : {0, 1, 539, 1079})
