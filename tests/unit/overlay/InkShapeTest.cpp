@@ -1,6 +1,7 @@
 // The shape of the ink without a compositor: exact while it is small, never less than the ink
 // when a dense page makes it too large, and sent in requests the display server takes.
 #include "CInkShape.h"
+#include "CShapeRequests.h"
 #include "OverlayFixture.h"
 
 #include <QPainter>
@@ -63,6 +64,35 @@ TEST(InkShape, ExactUnderTheCapAndCoveringTheInkOverIt) {
         EXPECT_TRUE(ink.subtracted(shape).isEmpty()) << static_cast<int>(c.pattern);
         EXPECT_EQ(shape.xored(ink).isEmpty(), c.exact)
             << static_cast<int>(c.pattern) << " " << c.mostRects;
+    }
+}
+
+TEST(ShapeRequests, EveryRectangleGoesOnceInOrderAndNoRequestIsLongerThanTheLimit) {
+    const size_t one = CShapeRequests::kHeaderBytes + CShapeRequests::kRectBytes;
+    const struct {
+        int rects;
+        size_t most;
+        std::vector<int> counts;
+    } cases[] = {
+        {0, 65535 * 4, {0}}, // the empty shape still takes its request
+        {5, one - 1, {}},    // not even the header and one rectangle: nothing can be sent
+        {5, one, {1, 1, 1, 1, 1}},
+        {4, one + 3 * CShapeRequests::kRectBytes, {4}},
+        {5, one + 3 * CShapeRequests::kRectBytes, {4, 1}},
+        {100000, 65535 * 4, {32765, 32765, 32765, 1705}},
+    };
+    for (const auto& c : cases) {
+        const size_t most = c.most;
+        const std::vector<CShapeRequests::CBatch> batches = CShapeRequests::Split(c.rects, most);
+        std::vector<int> counts;
+        int next = 0;
+        for (const CShapeRequests::CBatch& batch : batches) {
+            counts.push_back(batch.count);
+            EXPECT_EQ(batch.first, next) << c.rects << " in " << most;
+            EXPECT_LE(batch.Bytes(), most) << c.rects << " in " << most;
+            next += batch.count;
+        }
+        EXPECT_EQ(counts, c.counts) << c.rects << " in " << most;
     }
 }
 
