@@ -253,18 +253,25 @@ void CMainWindow::paintEvent(QPaintEvent* event) {
 
 void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
     const _DisplayFollow follow = display->Follow(std::move(displays));
+    // A display that went takes the toolbar with it to its home on the new one; one that only
+    // changed leaves it where the user put it, as long as it stays whole on a monitor.
     if (follow.relayout)
-        SelectDisplay(follow.index);
+        LayOut(follow.index, follow.gone);
     CWindowsOnScreen::Keep(*display);
 }
 
 void CMainWindow::SelectDisplay(int index) {
+    LayOut(index, true);
+}
+
+void CMainWindow::LayOut(int index, bool placeToolbar) {
     // Every page is about to be stretched: the stroke being drawn ends here.
     InterruptStroke();
     const QRect oldRect = display->OverlayRect();
     if (index >= 0)
         display->SetCurrentDisplay(index);
-    CenterToolbar();
+    if (placeToolbar)
+        CenterToolbar();
 
     const QRect newRect = display->OverlayRect();
     const qreal ratio = DevicePixelRatio();

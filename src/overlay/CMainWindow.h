@@ -282,6 +282,10 @@ private:
     void OnSetCursor();
     void UpdateFallbackShape();
     void MakeSurfaces();
+    // The overlay over display `index` (the one it covers when there is none such): pages,
+    // surfaces, the clip region and the text entry follow it; the toolbar goes to its home there
+    // when asked.
+    void LayOut(int index, bool placeToolbar);
     qreal DevicePixelRatio() const;
 
     IDisplayServer& m_displayServer;

@@ -296,6 +296,21 @@ TEST_F(FollowDisplaysTest, TheToolbarTheWebcamWindowAndNoticesComeBackWholeOnAMo
     EXPECT_EQ(toolbar->geometry(), QRect(QPoint((1920 - bar.width()) / 2, 10), bar));
 }
 
+TEST_F(FollowDisplaysTest, AToolbarTheUserPlacedStaysWhenTheOverlaysMonitorOnlyChanges) {
+    CreateOverlay();
+    CRavlinToolbar* toolbar = overlay->Toolbar();
+    const QRect placed(QPoint(100, 500), toolbar->size());
+    toolbar->setGeometry(placed);
+    _DisplayEntry panelGrew = Primary();
+    panelGrew.workArea = QRect(0, 0, 1920, 1000);
+    overlay->FollowDisplays({panelGrew, Right()});
+    ASSERT_EQ(overlay->geometry(), QRect(0, 0, 1920, 1000)) << "laid out again";
+    EXPECT_EQ(toolbar->geometry(), placed);
+    // Its monitor gone, it goes to its home on the overlay's new display.
+    overlay->FollowDisplays({Right()});
+    EXPECT_EQ(toolbar->geometry().topLeft(), QPoint(1920 + (1280 - placed.width()) / 2, 200 + 10));
+}
+
 TEST(DisplayWatcher, ReportsFromQtAreGatheredIntoOneNewList) {
     int lists = 0;
     CDisplayWatcher watcher(
