@@ -8,6 +8,9 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 constexpr int kConnectTimeoutMs = 2000;
@@ -58,11 +61,11 @@ bool CSingleInstance::AnotherInstanceRuns(const QByteArray& request) {
     }
     if (m_lock->error() != QLockFile::LockFailedError) {
         // Without the lock nothing tells whether a copy runs already.
-        QFile probe(lockPath);
-        m_problem =
-            QStringLiteral("its lock %1 could not be made").arg(QDir::toNativeSeparators(lockPath));
-        if (!probe.open(QIODevice::ReadWrite))
-            m_problem += QStringLiteral(": ") + probe.errorString();
+        const bool reachable = access(QFile::encodeName(m_folder).constData(), W_OK | X_OK) == 0;
+        m_problem = QStringLiteral("its lock %1 could not be made: %2")
+                        .arg(QDir::toNativeSeparators(lockPath),
+                             reachable ? QStringLiteral("the folder could not be written")
+                                       : QString::fromLocal8Bit(std::strerror(errno)));
         m_lock.reset();
         return true;
     }
