@@ -110,12 +110,10 @@ TEST_F(CommandLineE2e, WithoutARuntimeFolderAndALinkPlantedInTmpTheNextStartStil
     first.setProcessChannelMode(QProcess::ForwardedChannels);
     first.start(QCoreApplication::applicationDirPath() + "/ravlin", {});
     ASSERT_TRUE(WaitFor([] { return RavlinWindows() >= 2; }));
-    WaitFor([] { return false; }, 500);
-    const int windows = RavlinWindows();
 
+    // A second copy would run on until killed; a start that reached the first ends with 0.
     const CRun second = RunRavlin({"--command", "toolbar"}, env);
     EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
-    EXPECT_EQ(RavlinWindows(), windows) << "a second copy started";
     EXPECT_EQ(first.state(), QProcess::Running);
     EXPECT_TRUE(QDir(theirs).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot))
         << "something was written through the planted link";
