@@ -252,6 +252,8 @@ void CMainWindow::paintEvent(QPaintEvent* event) {
 }
 
 void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
+    if (m_exiting) // the windows are gone; the screens going with the session change nothing
+        return;
     const _DisplayFollow follow = display->Follow(std::move(displays));
     // A display that went takes the toolbar with it to its home on the new one; one that only
     // changed leaves it where the user put it, as long as it stays whole on a monitor.
