@@ -87,11 +87,12 @@ void CRecordingControl::OnCmdRecord() {
 
 void CRecordingControl::StartRecording() {
     m_askingForFile = true;
-    QString path = m_dialogs.GetSaveFileName(m_host.dialogOwner ? m_host.dialogOwner() : nullptr,
-                                             QStringLiteral("Save As"),
-                                             CRecordingEncoders::SaveAsFilters(), 0);
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".wmv");
+    // The file type chosen in the dialog decides when the name does not.
+    QString path =
+        m_dialogs
+            .GetSaveFileName(m_host.dialogOwner ? m_host.dialogOwner() : nullptr,
+                             QStringLiteral("Save As"), CRecordingEncoders::SaveAsFilters(), 0)
+            .FinalPath(CRecordingEncoders::SaveAsFilters());
     // The dialog leaves the question about an existing file to us, once the name is final.
     if (!path.isEmpty() && QFileInfo::exists(path) &&
         !m_dialogs.AskYesNo(m_host.warningOwner ? m_host.warningOwner() : nullptr,

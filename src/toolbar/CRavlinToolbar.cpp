@@ -4,6 +4,7 @@
 #include "CMonotonicClock.h"
 #include "CRavlinMenuButton.h"
 #include "CRecordingIndicator.h"
+#include "CScreenFit.h"
 #include "CToolbarCommands.h"
 #include "CToolbarDefinition.h"
 #include "IDialogs.h"
@@ -297,6 +298,21 @@ void CRavlinToolbar::CenterIn(const QRect& area) {
     UpdateButtonVisibility(true);
     UpdateShape();
     update();
+}
+
+void CRavlinToolbar::KeepOnScreen(const std::vector<QRect>& workAreas, const QRect& home) {
+    if (!m_slide.shown || m_slide.sliding) {
+        if (CScreenFit::IsWhole(geometry(), workAreas) &&
+            (!m_slide.sliding || CScreenFit::IsWhole(m_slide.targetRect, workAreas)))
+            return;
+        CenterIn(home);
+        return;
+    }
+    const QRect fitted = CScreenFit::Fit(geometry(), workAreas, home);
+    if (fitted == geometry())
+        return;
+    m_slide.homeRect = fitted;
+    setGeometry(fitted);
 }
 
 void CRavlinToolbar::HideToolbar() {

@@ -208,3 +208,25 @@ TEST_F(RecordingControlTest, TheRecordedTimeLeavesPausesOut) {
     EXPECT_EQ(tips.last(), "Ravlin");
     EXPECT_EQ(timeShown.last(), "00:00:00 0 0");
 }
+
+TEST_F(RecordingControlTest, TheFileTypeChosenInTheDialogMakesTheFileWhenTheNameDoesNot) {
+    const struct {
+        const char* typed;
+        int filter;
+        const char* written;
+        const char* codecs;
+    } cases[] = {
+        {"talk", 1, "talk.mp4", "h264\naac"},
+        {"clip.webm", 0, "clip.webm", "vp8\nopus"},
+        {"notes.v2", 2, "notes.v2.webm", "vp8\nopus"},
+    };
+    for (const auto& c : cases) {
+        dialogs.saveAnswer = dir.path() + "/" + c.typed;
+        dialogs.saveFilterAnswer = c.filter;
+        control->OnCmdRecord();
+        ASSERT_TRUE(control->IsRunning()) << c.typed;
+        Wait(600);
+        control->OnCmdRecord();
+        EXPECT_EQ(Probe(dir.path() + "/" + c.written, "stream=codec_name"), c.codecs) << c.typed;
+    }
+}
