@@ -7,6 +7,7 @@
 #include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 
@@ -26,20 +27,76 @@ constexpr std::int64_t kEveryFrameMs = 1000;
 // wake-ups in the sound threads (about half their CPU time), and the sound still ends within
 // one piece (one frame interval at 25 frames a second) of the picture.
 constexpr gint64 kSoundPieceUs = 40000;
-constexpr auto kFinishTimeout = std::chrono::seconds(10);
 // How long a frame waits for room in the queue before it goes in anyway (the oldest waiting
 // frame then makes way): the encoder takes well under this for one frame unless it is stuck.
 constexpr int kMaxRoomWaitMs = 2000;
 
-QString ErrorText(GstMessage* message) {
+// An error message as the program uses it: GStreamer's text, its domain and code, and the
+// system's own reason when the element gave one (the file sink puts "system error: Not a
+// directory" in its debug text).
+struct CErrorReport {
+    QString text;
+    QString system;
+    GQuark domain = 0;
+    int code = 0;
+    bool Is(GQuark errorDomain, int errorCode) const {
+        return domain == errorDomain && code == errorCode;
+    }
+    bool IsDiskFull() const {
+        return Is(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT) ||
+               system == QString::fromUtf8(g_strerror(ENOSPC));
+    }
+};
+
+CErrorReport ParseError(GstMessage* message) {
     GError* error = nullptr;
     gchar* debug = nullptr;
     gst_message_parse_error(message, &error, &debug);
-    QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
-    if (error)
+    CErrorReport report;
+    report.text = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
+    if (error) {
+        report.domain = error->domain;
+        report.code = error->code;
         g_error_free(error);
-    g_free(debug);
-    return text;
+    }
+    if (debug) {
+        const QString details = QString::fromUtf8(debug);
+        const QLatin1String marker("system error: ");
+        if (const qsizetype at = details.indexOf(marker); at >= 0)
+            report.system = details.mid(at + marker.size()).section('\n', 0, 0).trimmed();
+        g_free(debug);
+    }
+    return report;
+}
+
+QString ErrorText(GstMessage* message) {
+    return ParseError(message).text;
+}
+
+// "a", "a and b", "a, b and c".
+QString JoinedList(const QStringList& items) {
+    if (items.size() < 2)
+        return items.value(0);
+    return QStringList(items.mid(0, items.size() - 1)).join(QLatin1String(", ")) +
+           QLatin1String(" and ") + items.last();
+}
+
+// The sentence for elements that could not be made: which are missing and what to install.
+QString MissingElementsCause(const QStringList& elements) {
+    QStringList missing, packages;
+    for (const QString& name : elements) {
+        GstPtr<GstElementFactory> factory(gst_element_factory_find(name.toUtf8().constData()));
+        if (factory)
+            continue;
+        missing << name;
+        const QString package = CRecordingEncoders::PackageOf(name);
+        if (!packages.contains(package))
+            packages << package;
+    }
+    if (missing.isEmpty())
+        return QStringLiteral("GStreamer could not make the recording's elements.");
+    return QStringLiteral("GStreamer's %1 %2 missing: install %3.")
+        .arg(JoinedList(missing), missing.size() == 1 ? "is" : "are", JoinedList(packages));
 }
 
 bool IsInside(GstObject* object, GstElement* element) {
@@ -75,9 +132,13 @@ CRecordingPipeline::~CRecordingPipeline() {
 
 bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& profile,
                                const SoundSourceFactory& soundSource, QString* reason) {
+    m_failure = Failure::Other;
+    m_failed = false;
+    m_sinkFailed = false;
+    m_sinkError.clear();
     if (m_pipeline || !profile.picture) {
         if (reason)
-            *reason = QStringLiteral("no picture stream in the profile");
+            *reason = QStringLiteral("The recording profile has no picture stream.");
         return false;
     }
     const RecordingProfile::Picture& picture = *profile.picture;
@@ -113,11 +174,14 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
         gst_object_unref(m_pipeline);
         m_pipeline = nullptr;
         m_appsrc = nullptr;
+        m_failure = Failure::MissingPlugin;
         if (reason)
-            *reason = QStringLiteral("the GStreamer encoders (%1) are missing")
-                          .arg(CRecordingEncoders::PackagesFor(container));
+            *reason = MissingElementsCause(QStringList{"appsrc", "videoconvert", "capsfilter",
+                                                       "identity", "queue", "filesink"} +
+                                           CRecordingEncoders::ElementsFor(container, false));
         return false;
     }
+    m_sink = sink;
 
     // The screen source converts to the encoder's I420 itself (one pass from the grab), in the
     // BT.601 colours WMV players assume.
@@ -157,6 +221,7 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     m_soundSource = nullptr;
     m_soundEntry = nullptr;
     m_soundEnded = false;
+    QString missingCause;
     if (linked && profile.sound && soundSource) {
         const RecordingProfile::Sound& sound = *profile.sound;
         GstElement* source = soundSource();
@@ -189,22 +254,47 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
                                   soundSegment, soundQueue})
                 if (e)
                     gst_object_unref(gst_object_ref_sink(e));
+            // No source is no microphone: the picture goes alone. A missing element is a
+            // missing plugin, which the user must hear of rather than find a silent file.
+            if (source)
+                missingCause = MissingElementsCause(
+                    QStringList{"queue", "audioconvert", "audioresample", "identity"} +
+                    QStringList{CRecordingEncoders::ElementsFor(container, true).last()});
         }
+    }
+    if (!missingCause.isEmpty()) {
+        m_failure = Failure::MissingPlugin;
+        if (reason)
+            *reason = missingCause;
+        Teardown();
+        return false;
     }
 
     if (!linked ||
         gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        QString why = QStringLiteral("the pipeline could not be linked");
+        QString why = QStringLiteral("GStreamer could not link the recording's elements.");
         if (linked) {
             GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
             GstMessagePtr error(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
-            why = error ? ErrorText(error.get()) : QStringLiteral("the pipeline did not start");
+            why = QStringLiteral("GStreamer could not start the recording.");
+            if (error) {
+                const CErrorReport report = ParseError(error.get());
+                why = report.text;
+                if (IsInside(GST_MESSAGE_SRC(error.get()), m_sink)) {
+                    m_failure = report.IsDiskFull() ? Failure::DiskFull : Failure::File;
+                    why = m_failure == Failure::DiskFull
+                              ? QStringLiteral("The disk is full.")
+                              : QStringLiteral("The file cannot be created: %1.")
+                                    .arg(report.system.isEmpty() ? report.text : report.system);
+                }
+            }
         }
         if (reason)
             *reason = why;
         Teardown();
         return false;
     }
+    m_failure = Failure::None;
 
     m_screen.OnThreadCreate();
     m_paused = false;
@@ -240,6 +330,29 @@ void CRecordingPipeline::Pump() {
     GstBuffer* held = nullptr;
     std::uint64_t heldFrom = 0;
     bool flowing = true;
+    std::int64_t failingSinceMs = -1; // recorded time of the first failed grab in a row
+    bool failureReported = false;
+    // Fills `buffer` with the held picture, or black without one.
+    const CScreen::I420Layout layout = CScreen::I420(m_screen.FrameSize());
+    const auto standIn = [&layout](GstBuffer* buffer, GstBuffer* picture) {
+        GstMapInfo map;
+        if (!gst_buffer_map(buffer, &map, GST_MAP_WRITE))
+            return false;
+        bool filled = false;
+        GstMapInfo pictureMap;
+        if (!picture) {
+            const size_t luma = std::min<size_t>(map.size, size_t(layout.uOffset));
+            std::memset(map.data, 16, luma);
+            std::memset(map.data + luma, 128, map.size - luma);
+            filled = true;
+        } else if (gst_buffer_map(picture, &pictureMap, GST_MAP_READ)) {
+            std::memcpy(map.data, pictureMap.data, std::min(map.size, pictureMap.size));
+            gst_buffer_unmap(picture, &pictureMap);
+            filled = true;
+        }
+        gst_buffer_unmap(buffer, &map);
+        return filled;
+    };
     const auto passOn = [&](std::uint64_t until) {
         // A full queue would throw its oldest frame away: wait (bounded) while the encoder
         // catches up. Inside the loop there is room already; the last frames at the end come
@@ -299,9 +412,27 @@ void CRecordingPipeline::Pump() {
             }
             gst_buffer_unmap(buffer, &map);
         }
-        const bool written = frame == CScreen::Frame::Written;
         ++m_framesGrabbed;
-        if (!written || (same && !passAnyway)) {
+        bool fresh = frame == CScreen::Frame::Written && !(same && !passAnyway);
+        if (frame == CScreen::Frame::Failed) {
+            // A screen that cannot be read is never passed over in silence: after a second of
+            // it the recording fails (the program stops it and says why).
+            const std::int64_t nowMs = std::int64_t(now / GST_MSECOND);
+            if (failingSinceMs < 0)
+                failingSinceMs = nowMs;
+            else if (nowMs - failingSinceMs >= kMaxFailedGrabsMs && !failureReported) {
+                failureReported = true;
+                ReportFailedGrabs();
+            }
+            // Meanwhile the time line is kept fed: a writer without pictures holds the sound
+            // back until the sound's queue overflows and the microphone is lost. The picture
+            // before stands in (black before the first), when it would be passed on anyway.
+            if (!held || passAnyway)
+                fresh = standIn(buffer, held);
+        } else {
+            failingSinceMs = -1;
+        }
+        if (!fresh) {
             // Unchanged, or the screen could not be read this time: the held picture stands
             // for this interval too.
             gst_buffer_unref(buffer);
@@ -354,6 +485,16 @@ void CRecordingPipeline::Pump() {
     gst_buffer_pool_set_active(pool.get(), FALSE);
 }
 
+void CRecordingPipeline::ReportFailedGrabs() {
+    // Streaming thread: the bus carries it to the user-interface thread's PollMessages.
+    GError* error = g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ,
+                                        "The screen could not be read.");
+    gst_element_post_message(m_appsrc,
+                             gst_message_new_error(GST_OBJECT(m_appsrc), error,
+                                                   "every screen grab failed for a second"));
+    g_error_free(error);
+}
+
 void CRecordingPipeline::Pause() {
     if (!m_pipeline || m_paused.load())
         return;
@@ -383,7 +524,7 @@ void CRecordingPipeline::EndSoundStream() {
 }
 
 QString CRecordingPipeline::PollMessages() {
-    if (!m_pipeline)
+    if (!m_pipeline || m_failed)
         return {};
     GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
     QString said;
@@ -397,10 +538,21 @@ QString CRecordingPipeline::PollMessages() {
                        .arg(ErrorText(message.get()));
             continue;
         }
-        const QString why = ErrorText(message.get());
-        QString stopWhy;
-        Stop(&stopWhy);
-        return QStringLiteral("The recording stopped: %1").arg(why);
+        const CErrorReport report = ParseError(message.get());
+        m_failed = true;
+        if (IsInside(GST_MESSAGE_SRC(message.get()), m_sink)) {
+            m_sinkFailed = true;
+            m_sinkError = report.IsDiskFull()       ? QStringLiteral("the disk is full")
+                          : report.system.isEmpty() ? report.text
+                                                    : report.system;
+            if (report.IsDiskFull())
+                return QStringLiteral("The recording stopped: the disk is full.");
+        }
+        if (IsInside(GST_MESSAGE_SRC(message.get()), m_appsrc) &&
+            report.Is(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ))
+            return QStringLiteral("The recording stopped: the screen could not be read for a "
+                                  "second.");
+        return QStringLiteral("The recording stopped: %1").arg(report.text);
     }
     return said;
 }
@@ -426,12 +578,13 @@ bool CRecordingPipeline::Stop(QString* reason) {
     if (m_soundSource && !m_soundEnded)
         gst_element_send_event(m_soundSource, gst_event_new_eos());
 
-    // The file is complete only once the writer has seen the end of every stream.
+    // The file is complete only once the writer has seen the end of every stream. A file that
+    // takes no more writes never sees it: what it holds is all there is.
     GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
     bool finished = false;
-    const auto deadline = std::chrono::steady_clock::now() + kFinishTimeout;
-    QString why;
-    while (!finished) {
+    const auto deadline = std::chrono::steady_clock::now() + m_finishTimeout;
+    QString why = m_sinkError;
+    while (!finished && !m_sinkFailed) {
         const auto left = deadline - std::chrono::steady_clock::now();
         if (left <= std::chrono::steady_clock::duration::zero()) {
             why = QStringLiteral("the writer did not finish in time");
@@ -445,11 +598,17 @@ bool CRecordingPipeline::Stop(QString* reason) {
             continue;
         if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS) {
             finished = true;
-        } else if (m_soundSource && IsInside(GST_MESSAGE_SRC(message.get()), m_soundSource)) {
+            continue;
+        }
+        const CErrorReport report = ParseError(message.get());
+        if (m_soundSource && IsInside(GST_MESSAGE_SRC(message.get()), m_soundSource)) {
             // The microphone failing at the end still lets the picture finish.
             EndSoundStream();
+        } else if (IsInside(GST_MESSAGE_SRC(message.get()), m_appsrc) &&
+                   report.Is(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ)) {
+            // Our own report of an unreadable screen: the writer finishes all the same.
         } else {
-            why = ErrorText(message.get());
+            why = report.IsDiskFull() ? QStringLiteral("the disk is full") : report.text;
             break;
         }
     }
@@ -469,6 +628,7 @@ void CRecordingPipeline::Teardown() {
     }
     m_pipeline = nullptr;
     m_appsrc = nullptr;
+    m_sink = nullptr;
     m_soundSource = nullptr;
     m_soundEntry = nullptr;
     m_paused = false;
