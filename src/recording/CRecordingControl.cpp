@@ -464,7 +464,7 @@ void CRecordingControl::PollPipeline() {
 void CRecordingControl::StopByItself(const QString& reason, bool asNotice) {
     // The recording ended by itself: the program goes back to idle and says why once the file
     // is finished.
-    Trace("Recording stopped: %s\n", qPrintable(reason));
+    Trace("%s\n", qPrintable(reason));
     BeginFinish(reason, asNotice);
     if (m_host.setRecordState)
         m_host.setRecordState(false);

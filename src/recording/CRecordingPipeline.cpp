@@ -4,6 +4,7 @@
 #include "CScreen.h"
 #include "GstHandles.h"
 
+#include <QFile>
 #include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
 
@@ -125,6 +126,34 @@ GstPadProbeReturn ForgetDuration(GstPad*, GstPadProbeInfo* info, gpointer) {
 
 CRecordingPipeline::CRecordingPipeline(CScreen& screen) : m_screen(screen) {}
 
+void CRecordingPipeline::TrimToWholeFragments(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    const qint64 size = file.size();
+    qint64 at = 0, keep = 0;
+    while (at + 8 <= size && file.seek(at)) {
+        const QByteArray head = file.read(16);
+        if (head.size() < 8)
+            break;
+        const auto byte = [&head](int i) { return quint64(quint8(head[i])); };
+        quint64 boxSize = (byte(0) << 24) | (byte(1) << 16) | (byte(2) << 8) | byte(3);
+        if (boxSize == 1 && head.size() == 16) {
+            boxSize = 0;
+            for (int i = 8; i < 16; ++i)
+                boxSize = (boxSize << 8) | byte(i);
+        }
+        if (boxSize < 8 || at + qint64(boxSize) > size)
+            break;
+        at += qint64(boxSize);
+        // A fragment is its header and then its data: a header alone is no fragment.
+        if (head.mid(4, 4) != "moof")
+            keep = at;
+    }
+    if (keep > 0 && keep < size)
+        file.resize(keep);
+}
+
 CRecordingPipeline::~CRecordingPipeline() {
     if (m_pipeline)
         Stop();
@@ -144,6 +173,8 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     const RecordingProfile::Picture& picture = *profile.picture;
     const QSize frame = m_screen.FrameSize();
     const RecordingContainer container = CRecordingEncoders::ContainerFor(path);
+    m_path = path;
+    m_container = container;
     m_frameInterval100ns = picture.frameInterval100ns;
     gint fpsN = 0, fpsD = 0;
     gst_util_double_to_fraction(1e7 / double(picture.frameInterval100ns), &fpsN, &fpsD);
@@ -572,11 +603,15 @@ bool CRecordingPipeline::Stop(QString* reason) {
     if (m_pump.joinable())
         m_pump.join();
 
-    gst_app_src_end_of_stream(GST_APP_SRC(m_appsrc));
-    // A source that has failed already never passes this on; its error, still waiting on the
-    // bus, ends the sound stream below instead.
-    if (m_soundSource && !m_soundEnded)
-        gst_element_send_event(m_soundSource, gst_event_new_eos());
+    // A file whose writes failed gets no end: the writer would go back to rewrite its header
+    // for the end, and a rewrite cut short by the full disk can spoil what was written well.
+    if (!m_sinkFailed) {
+        gst_app_src_end_of_stream(GST_APP_SRC(m_appsrc));
+        // A source that has failed already never passes this on; its error, still waiting on
+        // the bus, ends the sound stream below instead.
+        if (m_soundSource && !m_soundEnded)
+            gst_element_send_event(m_soundSource, gst_event_new_eos());
+    }
 
     // The file is complete only once the writer has seen the end of every stream. A file that
     // takes no more writes never sees it: what it holds is all there is.
@@ -615,6 +650,8 @@ bool CRecordingPipeline::Stop(QString* reason) {
     if (reason)
         *reason = why;
     Teardown();
+    if (m_sinkFailed && m_container == RecordingContainer::Mp4)
+        TrimToWholeFragments(m_path);
     return finished;
 }
 

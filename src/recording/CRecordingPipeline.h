@@ -7,6 +7,7 @@
 //
 // Everything here is called on the user-interface thread, except the frame pump which runs on
 // a thread of its own.
+#include "CRecordingEncoders.h"
 #include "RecordingProfile.h"
 
 #include <QString>
@@ -66,6 +67,11 @@ public:
     long FramesPushed() const { return m_framesPushed.load(); }
     long FramesMerged() const { return m_framesMerged.load(); }
     long FramesLate() const { return m_framesLate.load(); }
+    // Cuts a fragmented MP4 back to its last whole fragment. A fragmented MP4 whose writes
+    // stopped inside a fragment's header is refused whole by common players (FFmpeg 5.1:
+    // "corrupted TRUN atom", nothing decodes), and a full disk stops the writes wherever its
+    // last page ends; the cut needs no room on the disk.
+    static void TrimToWholeFragments(const QString& path);
     // How long the screen may stay unreadable before the recording fails.
     static constexpr std::int64_t kMaxFailedGrabsMs = 1000;
 
@@ -95,5 +101,7 @@ private:
     // The file can take nothing more (its writes failed): there is no end to wait for.
     bool m_sinkFailed = false;
     QString m_sinkError;
+    QString m_path;
+    RecordingContainer m_container = RecordingContainer::Wmv;
     std::chrono::milliseconds m_finishTimeout{10000};
 };

@@ -76,6 +76,28 @@ private:
     GstPlugin* m_plugin = nullptr;
 };
 
+// A screen of fresh noise at every grab: the costliest picture to store, so a recording of it
+// fills a small disk within seconds.
+class CNoiseGrabber : public CFakeScreenGrabber {
+public:
+    using CFakeScreenGrabber::CFakeScreenGrabber;
+    QImage Grab(const QRect& rect) override {
+        QImage noise(rect.size(), QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(noise.scanLine(y));
+            for (int x = 0; x < noise.width(); ++x) {
+                m_seed = m_seed * 1664525u + 1013904223u;
+                row[x] = 0xff000000u | (m_seed >> 8);
+            }
+        }
+        SetScreen(noise);
+        return CFakeScreenGrabber::Grab(rect);
+    }
+
+private:
+    std::uint32_t m_seed = 12345;
+};
+
 class RecordingControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -554,4 +576,38 @@ TEST_F(RecordingControlTest, AFullDiskStopsTheRecordingAndTheProgramRecordsElsew
     ASSERT_TRUE(control->WaitForFinish(30s));
     EXPECT_EQ(dialogs.warnings.size(), 1);
     EXPECT_EQ(Probe(dir.path() + "/next.webm", "stream=codec_name"), "vp8\nopus");
+}
+
+TEST_F(RecordingControlTest, ARecordingThatFillsItsDiskStopsWhileItsFileCanBeFinished) {
+    CSmallDisk disk(32);
+    if (!disk.IsMounted())
+        GTEST_SKIP() << disk.WhyNot().toStdString();
+    ASSERT_TRUE(disk.Fill(12 << 20));
+    CNoiseGrabber noise(QSize(640, 480));
+    MakeControl(noise);
+    const QString movie = disk.Path() + "/noise.wmv";
+    dialogs.saveAnswer = movie;
+    control->OnCmdRecord();
+    ASSERT_TRUE(control->IsRunning());
+    QElapsedTimer recorded;
+    recorded.start();
+    ASSERT_TRUE(RunUntil([&] { return recording == 0; }, 30000)) << "it never stopped";
+    const qint64 recordedMs = recorded.elapsed();
+    ASSERT_TRUE(control->WaitForFinish(30s));
+    ASSERT_EQ(dialogs.warnings.size(), 1);
+    EXPECT_TRUE(
+        dialogs.warnings[0].startsWith("Warning: The recording stopped: the disk is full ("))
+        << dialogs.warnings[0].toStdString();
+    EXPECT_TRUE(
+        dialogs.warnings[0].endsWith("What was recorded up to there is in \"" + movie + "\"."))
+        << dialogs.warnings[0].toStdString();
+    // The writer never ran out of room: the file is finished and plays to its end.
+    EXPECT_GT(disk.FreeBytes(), 0);
+    const double duration = Probe(movie, "format=duration").toDouble();
+    std::printf("filled its disk: stopped after %.1f s with %lld KB free; %.2f s in the file, "
+                "%.2f s of picture decode\n",
+                recordedMs / 1000.0, static_cast<long long>(disk.FreeBytes() / 1024), duration,
+                StreamEnd(movie, "v"));
+    EXPECT_NEAR(duration, recordedMs / 1000.0, 1.0);
+    EXPECT_NEAR(StreamEnd(movie, "v"), duration, 0.3);
 }
