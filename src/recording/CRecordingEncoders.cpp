@@ -48,19 +48,6 @@ RecordingContainer CRecordingEncoders::ContainerFor(const QString& path) {
     return RecordingContainer::Wmv;
 }
 
-QString CRecordingEncoders::PackagesFor(RecordingContainer container) {
-    switch (container) {
-    case RecordingContainer::Mp4:
-        return QStringLiteral("gstreamer1.0-plugins-ugly, gstreamer1.0-plugins-good and "
-                              "gstreamer1.0-libav");
-    case RecordingContainer::WebM:
-        return QStringLiteral("gstreamer1.0-plugins-good and gstreamer1.0-plugins-base");
-    case RecordingContainer::Wmv:
-        break;
-    }
-    return QStringLiteral("gstreamer1.0-libav");
-}
-
 QStringList CRecordingEncoders::ElementsFor(RecordingContainer container, bool withSound) {
     QStringList elements;
     switch (container) {
