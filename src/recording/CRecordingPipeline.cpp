@@ -460,7 +460,9 @@ void CRecordingPipeline::Pump() {
             // before stands in (black before the first), when it would be passed on anyway.
             if (!held || passAnyway)
                 fresh = standIn(buffer, held);
-        } else {
+        } else if (frame == CScreen::Frame::Written) {
+            // Only a screen read again counts as readable: "unchanged" may be said without
+            // reading it.
             failingSinceMs = -1;
         }
         if (!fresh) {
