@@ -995,8 +995,13 @@ void CMainWindow::ExitWithoutQuestion() {
         return;
     m_exiting = true;
     m_stacking.Stop();
-    // A recording in progress is finished first, so its file stays complete.
-    FinishRecording();
+    // A recording in progress is finished first, so its file stays complete; the toolbar shows
+    // it being saved meanwhile, and the user hears of it when that takes too long.
+    if (m_recordingControl) {
+        const QString problem = m_recordingControl->FinishRecording(true);
+        if (!problem.isEmpty())
+            m_dialogs.ShowWarning(this, problem, QStringLiteral("Warning"));
+    }
     // The tray icon is released here once it exists.
     OnDestroy();
 }

@@ -48,17 +48,36 @@ RecordingContainer CRecordingEncoders::ContainerFor(const QString& path) {
     return RecordingContainer::Wmv;
 }
 
-QString CRecordingEncoders::PackagesFor(RecordingContainer container) {
+QStringList CRecordingEncoders::ElementsFor(RecordingContainer container, bool withSound) {
+    QStringList elements;
     switch (container) {
     case RecordingContainer::Mp4:
-        return QStringLiteral("gstreamer1.0-plugins-ugly, gstreamer1.0-plugins-good and "
-                              "gstreamer1.0-libav");
+        elements = {"x264enc", "mp4mux", "avenc_aac"};
+        break;
     case RecordingContainer::WebM:
-        return QStringLiteral("gstreamer1.0-plugins-good and gstreamer1.0-plugins-base");
+        elements = {"vp8enc", "webmmux", "opusenc"};
+        break;
     case RecordingContainer::Wmv:
+        elements = {"avenc_wmv2", "avmux_asf", "avenc_wmav2"};
         break;
     }
-    return QStringLiteral("gstreamer1.0-libav");
+    if (!withSound)
+        elements.removeLast();
+    return elements;
+}
+
+QString CRecordingEncoders::PackageOf(const QString& element) {
+    if (element.startsWith(QLatin1String("avenc_")) || element.startsWith(QLatin1String("avmux_")))
+        return QStringLiteral("gstreamer1.0-libav");
+    if (element == QLatin1String("x264enc"))
+        return QStringLiteral("gstreamer1.0-plugins-ugly");
+    if (element == QLatin1String("mp4mux") || element == QLatin1String("vp8enc") ||
+        element == QLatin1String("webmmux") || element == QLatin1String("pulsesrc"))
+        return QStringLiteral("gstreamer1.0-plugins-good");
+    if (element == QLatin1String("identity") || element == QLatin1String("queue") ||
+        element == QLatin1String("filesink") || element == QLatin1String("capsfilter"))
+        return QStringLiteral("libgstreamer1.0-0");
+    return QStringLiteral("gstreamer1.0-plugins-base");
 }
 
 GstElement* CRecordingEncoders::MakeVideoEncoder(RecordingContainer container,

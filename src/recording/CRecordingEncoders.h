@@ -18,8 +18,11 @@ public:
     static QStringList SaveAsFilters();
     // The container a file name asks for; any name not ending in ".mp4" or ".webm" is WMV.
     static RecordingContainer ContainerFor(const QString& path);
-    // The package a container's elements come from, for the message when they are missing.
-    static QString PackagesFor(RecordingContainer container);
+    // The encoders and the writer a container's recording is made of (with the sound encoder
+    // or without), and the Debian package a GStreamer element comes from: the message for a
+    // missing element names the element and what to install.
+    static QStringList ElementsFor(RecordingContainer container, bool withSound);
+    static QString PackageOf(const QString& element);
 
     // New, floating elements, or null when the plugin is missing.
     static GstElement* MakeVideoEncoder(RecordingContainer container,

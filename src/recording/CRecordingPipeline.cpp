@@ -4,9 +4,11 @@
 #include "CScreen.h"
 #include "GstHandles.h"
 
+#include <QFile>
 #include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 
@@ -26,20 +28,76 @@ constexpr std::int64_t kEveryFrameMs = 1000;
 // wake-ups in the sound threads (about half their CPU time), and the sound still ends within
 // one piece (one frame interval at 25 frames a second) of the picture.
 constexpr gint64 kSoundPieceUs = 40000;
-constexpr auto kFinishTimeout = std::chrono::seconds(10);
 // How long a frame waits for room in the queue before it goes in anyway (the oldest waiting
 // frame then makes way): the encoder takes well under this for one frame unless it is stuck.
 constexpr int kMaxRoomWaitMs = 2000;
 
-QString ErrorText(GstMessage* message) {
+// An error message as the program uses it: GStreamer's text, its domain and code, and the
+// system's own reason when the element gave one (the file sink puts "system error: Not a
+// directory" in its debug text).
+struct CErrorReport {
+    QString text;
+    QString system;
+    GQuark domain = 0;
+    int code = 0;
+    bool Is(GQuark errorDomain, int errorCode) const {
+        return domain == errorDomain && code == errorCode;
+    }
+    bool IsDiskFull() const {
+        return Is(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NO_SPACE_LEFT) ||
+               system == QString::fromUtf8(g_strerror(ENOSPC));
+    }
+};
+
+CErrorReport ParseError(GstMessage* message) {
     GError* error = nullptr;
     gchar* debug = nullptr;
     gst_message_parse_error(message, &error, &debug);
-    QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
-    if (error)
+    CErrorReport report;
+    report.text = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
+    if (error) {
+        report.domain = error->domain;
+        report.code = error->code;
         g_error_free(error);
-    g_free(debug);
-    return text;
+    }
+    if (debug) {
+        const QString details = QString::fromUtf8(debug);
+        const QLatin1String marker("system error: ");
+        if (const qsizetype at = details.indexOf(marker); at >= 0)
+            report.system = details.mid(at + marker.size()).section('\n', 0, 0).trimmed();
+        g_free(debug);
+    }
+    return report;
+}
+
+QString ErrorText(GstMessage* message) {
+    return ParseError(message).text;
+}
+
+// "a", "a and b", "a, b and c".
+QString JoinedList(const QStringList& items) {
+    if (items.size() < 2)
+        return items.value(0);
+    return QStringList(items.mid(0, items.size() - 1)).join(QLatin1String(", ")) +
+           QLatin1String(" and ") + items.last();
+}
+
+// The sentence for elements that could not be made: which are missing and what to install.
+QString MissingElementsCause(const QStringList& elements) {
+    QStringList missing, packages;
+    for (const QString& name : elements) {
+        GstPtr<GstElementFactory> factory(gst_element_factory_find(name.toUtf8().constData()));
+        if (factory)
+            continue;
+        missing << name;
+        const QString package = CRecordingEncoders::PackageOf(name);
+        if (!packages.contains(package))
+            packages << package;
+    }
+    if (missing.isEmpty())
+        return QStringLiteral("GStreamer could not make the recording's elements.");
+    return QStringLiteral("GStreamer's %1 %2 missing: install %3.")
+        .arg(JoinedList(missing), missing.size() == 1 ? "is" : "are", JoinedList(packages));
 }
 
 bool IsInside(GstObject* object, GstElement* element) {
@@ -68,6 +126,34 @@ GstPadProbeReturn ForgetDuration(GstPad*, GstPadProbeInfo* info, gpointer) {
 
 CRecordingPipeline::CRecordingPipeline(CScreen& screen) : m_screen(screen) {}
 
+void CRecordingPipeline::TrimToWholeFragments(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return;
+    const qint64 size = file.size();
+    qint64 at = 0, keep = 0;
+    while (at + 8 <= size && file.seek(at)) {
+        const QByteArray head = file.read(16);
+        if (head.size() < 8)
+            break;
+        const auto byte = [&head](int i) { return quint64(quint8(head[i])); };
+        quint64 boxSize = (byte(0) << 24) | (byte(1) << 16) | (byte(2) << 8) | byte(3);
+        if (boxSize == 1 && head.size() == 16) {
+            boxSize = 0;
+            for (int i = 8; i < 16; ++i)
+                boxSize = (boxSize << 8) | byte(i);
+        }
+        if (boxSize < 8 || at + qint64(boxSize) > size)
+            break;
+        at += qint64(boxSize);
+        // A fragment is its header and then its data: a header alone is no fragment.
+        if (head.mid(4, 4) != "moof")
+            keep = at;
+    }
+    if (keep > 0 && keep < size)
+        file.resize(keep);
+}
+
 CRecordingPipeline::~CRecordingPipeline() {
     if (m_pipeline)
         Stop();
@@ -75,14 +161,20 @@ CRecordingPipeline::~CRecordingPipeline() {
 
 bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& profile,
                                const SoundSourceFactory& soundSource, QString* reason) {
+    m_failure = Failure::Other;
+    m_failed = false;
+    m_sinkFailed = false;
+    m_sinkError.clear();
     if (m_pipeline || !profile.picture) {
         if (reason)
-            *reason = QStringLiteral("no picture stream in the profile");
+            *reason = QStringLiteral("The recording profile has no picture stream.");
         return false;
     }
     const RecordingProfile::Picture& picture = *profile.picture;
     const QSize frame = m_screen.FrameSize();
     const RecordingContainer container = CRecordingEncoders::ContainerFor(path);
+    m_path = path;
+    m_container = container;
     m_frameInterval100ns = picture.frameInterval100ns;
     gint fpsN = 0, fpsD = 0;
     gst_util_double_to_fraction(1e7 / double(picture.frameInterval100ns), &fpsN, &fpsD);
@@ -113,11 +205,14 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
         gst_object_unref(m_pipeline);
         m_pipeline = nullptr;
         m_appsrc = nullptr;
+        m_failure = Failure::MissingPlugin;
         if (reason)
-            *reason = QStringLiteral("the GStreamer encoders (%1) are missing")
-                          .arg(CRecordingEncoders::PackagesFor(container));
+            *reason = MissingElementsCause(QStringList{"appsrc", "videoconvert", "capsfilter",
+                                                       "identity", "queue", "filesink"} +
+                                           CRecordingEncoders::ElementsFor(container, false));
         return false;
     }
+    m_sink = sink;
 
     // The screen source converts to the encoder's I420 itself (one pass from the grab), in the
     // BT.601 colours WMV players assume.
@@ -157,6 +252,7 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     m_soundSource = nullptr;
     m_soundEntry = nullptr;
     m_soundEnded = false;
+    QString missingCause;
     if (linked && profile.sound && soundSource) {
         const RecordingProfile::Sound& sound = *profile.sound;
         GstElement* source = soundSource();
@@ -189,22 +285,47 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
                                   soundSegment, soundQueue})
                 if (e)
                     gst_object_unref(gst_object_ref_sink(e));
+            // No source is no microphone: the picture goes alone. A missing element is a
+            // missing plugin, which the user must hear of rather than find a silent file.
+            if (source)
+                missingCause = MissingElementsCause(
+                    QStringList{"queue", "audioconvert", "audioresample", "identity"} +
+                    QStringList{CRecordingEncoders::ElementsFor(container, true).last()});
         }
+    }
+    if (!missingCause.isEmpty()) {
+        m_failure = Failure::MissingPlugin;
+        if (reason)
+            *reason = missingCause;
+        Teardown();
+        return false;
     }
 
     if (!linked ||
         gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
-        QString why = QStringLiteral("the pipeline could not be linked");
+        QString why = QStringLiteral("GStreamer could not link the recording's elements.");
         if (linked) {
             GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
             GstMessagePtr error(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
-            why = error ? ErrorText(error.get()) : QStringLiteral("the pipeline did not start");
+            why = QStringLiteral("GStreamer could not start the recording.");
+            if (error) {
+                const CErrorReport report = ParseError(error.get());
+                why = report.text;
+                if (IsInside(GST_MESSAGE_SRC(error.get()), m_sink)) {
+                    m_failure = report.IsDiskFull() ? Failure::DiskFull : Failure::File;
+                    why = m_failure == Failure::DiskFull
+                              ? QStringLiteral("The disk is full.")
+                              : QStringLiteral("The file cannot be created: %1.")
+                                    .arg(report.system.isEmpty() ? report.text : report.system);
+                }
+            }
         }
         if (reason)
             *reason = why;
         Teardown();
         return false;
     }
+    m_failure = Failure::None;
 
     m_screen.OnThreadCreate();
     m_paused = false;
@@ -240,6 +361,29 @@ void CRecordingPipeline::Pump() {
     GstBuffer* held = nullptr;
     std::uint64_t heldFrom = 0;
     bool flowing = true;
+    std::int64_t failingSinceMs = -1; // recorded time of the first failed grab in a row
+    bool failureReported = false;
+    // Fills `buffer` with the held picture, or black without one.
+    const CScreen::I420Layout layout = CScreen::I420(m_screen.FrameSize());
+    const auto standIn = [&layout](GstBuffer* buffer, GstBuffer* picture) {
+        GstMapInfo map;
+        if (!gst_buffer_map(buffer, &map, GST_MAP_WRITE))
+            return false;
+        bool filled = false;
+        GstMapInfo pictureMap;
+        if (!picture) {
+            const size_t luma = std::min<size_t>(map.size, size_t(layout.uOffset));
+            std::memset(map.data, 16, luma);
+            std::memset(map.data + luma, 128, map.size - luma);
+            filled = true;
+        } else if (gst_buffer_map(picture, &pictureMap, GST_MAP_READ)) {
+            std::memcpy(map.data, pictureMap.data, std::min(map.size, pictureMap.size));
+            gst_buffer_unmap(picture, &pictureMap);
+            filled = true;
+        }
+        gst_buffer_unmap(buffer, &map);
+        return filled;
+    };
     const auto passOn = [&](std::uint64_t until) {
         // A full queue would throw its oldest frame away: wait (bounded) while the encoder
         // catches up. Inside the loop there is room already; the last frames at the end come
@@ -299,9 +443,29 @@ void CRecordingPipeline::Pump() {
             }
             gst_buffer_unmap(buffer, &map);
         }
-        const bool written = frame == CScreen::Frame::Written;
         ++m_framesGrabbed;
-        if (!written || (same && !passAnyway)) {
+        bool fresh = frame == CScreen::Frame::Written && !(same && !passAnyway);
+        if (frame == CScreen::Frame::Failed) {
+            // A screen that cannot be read is never passed over in silence: after a second of
+            // it the recording fails (the program stops it and says why).
+            const std::int64_t nowMs = std::int64_t(now / GST_MSECOND);
+            if (failingSinceMs < 0)
+                failingSinceMs = nowMs;
+            else if (nowMs - failingSinceMs >= kMaxFailedGrabsMs && !failureReported) {
+                failureReported = true;
+                ReportFailedGrabs();
+            }
+            // Meanwhile the time line is kept fed: a writer without pictures holds the sound
+            // back until the sound's queue overflows and the microphone is lost. The picture
+            // before stands in (black before the first), when it would be passed on anyway.
+            if (!held || passAnyway)
+                fresh = standIn(buffer, held);
+        } else if (frame == CScreen::Frame::Written) {
+            // Only a screen read again counts as readable: "unchanged" may be said without
+            // reading it.
+            failingSinceMs = -1;
+        }
+        if (!fresh) {
             // Unchanged, or the screen could not be read this time: the held picture stands
             // for this interval too.
             gst_buffer_unref(buffer);
@@ -354,6 +518,16 @@ void CRecordingPipeline::Pump() {
     gst_buffer_pool_set_active(pool.get(), FALSE);
 }
 
+void CRecordingPipeline::ReportFailedGrabs() {
+    // Streaming thread: the bus carries it to the user-interface thread's PollMessages.
+    GError* error = g_error_new_literal(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ,
+                                        "The screen could not be read.");
+    gst_element_post_message(m_appsrc,
+                             gst_message_new_error(GST_OBJECT(m_appsrc), error,
+                                                   "every screen grab failed for a second"));
+    g_error_free(error);
+}
+
 void CRecordingPipeline::Pause() {
     if (!m_pipeline || m_paused.load())
         return;
@@ -383,7 +557,7 @@ void CRecordingPipeline::EndSoundStream() {
 }
 
 QString CRecordingPipeline::PollMessages() {
-    if (!m_pipeline)
+    if (!m_pipeline || m_failed)
         return {};
     GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
     QString said;
@@ -397,10 +571,21 @@ QString CRecordingPipeline::PollMessages() {
                        .arg(ErrorText(message.get()));
             continue;
         }
-        const QString why = ErrorText(message.get());
-        QString stopWhy;
-        Stop(&stopWhy);
-        return QStringLiteral("The recording stopped: %1").arg(why);
+        const CErrorReport report = ParseError(message.get());
+        m_failed = true;
+        if (IsInside(GST_MESSAGE_SRC(message.get()), m_sink)) {
+            m_sinkFailed = true;
+            m_sinkError = report.IsDiskFull()       ? QStringLiteral("the disk is full")
+                          : report.system.isEmpty() ? report.text
+                                                    : report.system;
+            if (report.IsDiskFull())
+                return QStringLiteral("The recording stopped: the disk is full.");
+        }
+        if (IsInside(GST_MESSAGE_SRC(message.get()), m_appsrc) &&
+            report.Is(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ))
+            return QStringLiteral("The recording stopped: the screen could not be read for a "
+                                  "second.");
+        return QStringLiteral("The recording stopped: %1").arg(report.text);
     }
     return said;
 }
@@ -420,18 +605,23 @@ bool CRecordingPipeline::Stop(QString* reason) {
     if (m_pump.joinable())
         m_pump.join();
 
-    gst_app_src_end_of_stream(GST_APP_SRC(m_appsrc));
-    // A source that has failed already never passes this on; its error, still waiting on the
-    // bus, ends the sound stream below instead.
-    if (m_soundSource && !m_soundEnded)
-        gst_element_send_event(m_soundSource, gst_event_new_eos());
+    // A file whose writes failed gets no end: the writer would go back to rewrite its header
+    // for the end, and a rewrite cut short by the full disk can spoil what was written well.
+    if (!m_sinkFailed) {
+        gst_app_src_end_of_stream(GST_APP_SRC(m_appsrc));
+        // A source that has failed already never passes this on; its error, still waiting on
+        // the bus, ends the sound stream below instead.
+        if (m_soundSource && !m_soundEnded)
+            gst_element_send_event(m_soundSource, gst_event_new_eos());
+    }
 
-    // The file is complete only once the writer has seen the end of every stream.
+    // The file is complete only once the writer has seen the end of every stream. A file that
+    // takes no more writes never sees it: what it holds is all there is.
     GstPtr<GstBus> bus(gst_element_get_bus(m_pipeline));
     bool finished = false;
-    const auto deadline = std::chrono::steady_clock::now() + kFinishTimeout;
-    QString why;
-    while (!finished) {
+    const auto deadline = std::chrono::steady_clock::now() + m_finishTimeout;
+    QString why = m_sinkError;
+    while (!finished && !m_sinkFailed) {
         const auto left = deadline - std::chrono::steady_clock::now();
         if (left <= std::chrono::steady_clock::duration::zero()) {
             why = QStringLiteral("the writer did not finish in time");
@@ -445,17 +635,25 @@ bool CRecordingPipeline::Stop(QString* reason) {
             continue;
         if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_EOS) {
             finished = true;
-        } else if (m_soundSource && IsInside(GST_MESSAGE_SRC(message.get()), m_soundSource)) {
+            continue;
+        }
+        const CErrorReport report = ParseError(message.get());
+        if (m_soundSource && IsInside(GST_MESSAGE_SRC(message.get()), m_soundSource)) {
             // The microphone failing at the end still lets the picture finish.
             EndSoundStream();
+        } else if (IsInside(GST_MESSAGE_SRC(message.get()), m_appsrc) &&
+                   report.Is(GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_READ)) {
+            // Our own report of an unreadable screen: the writer finishes all the same.
         } else {
-            why = ErrorText(message.get());
+            why = report.IsDiskFull() ? QStringLiteral("the disk is full") : report.text;
             break;
         }
     }
     if (reason)
         *reason = why;
     Teardown();
+    if (m_sinkFailed && m_container == RecordingContainer::Mp4)
+        TrimToWholeFragments(m_path);
     return finished;
 }
 
@@ -469,6 +667,7 @@ void CRecordingPipeline::Teardown() {
     }
     m_pipeline = nullptr;
     m_appsrc = nullptr;
+    m_sink = nullptr;
     m_soundSource = nullptr;
     m_soundEntry = nullptr;
     m_paused = false;

@@ -192,8 +192,10 @@ void CRavlinToolbar::LayoutButtons() {
         return;
     QPoint at(list->x, list->y);
     // While recording, the indicator follows the stop button; the buttons after the stop
-    // button's slot move along by what it needs.
+    // button's slot move along by what it needs. While the file is being saved it follows
+    // the record button, which has taken the slot back.
     const bool withIndicator = m_indicatorShown && m_recordingIndicator;
+    const char* const indicatorAnchor = m_owner.IsRecording() ? "stop" : "record";
     int shift = 0;
     std::optional<int> stopStart, indicatorEnd;
     const auto along = [this](QPoint& p) -> int& { return m_vertical ? p.ry() : p.rx(); };
@@ -223,7 +225,7 @@ void CRavlinToolbar::LayoutButtons() {
         }
         widget->setGeometry(at.x(), at.y(), w, h);
         widget->update();
-        if (withIndicator && definition.name == "stop") {
+        if (withIndicator && definition.name == indicatorAnchor) {
             const int length = m_recordingIndicator->Length();
             stopStart = along(at);
             if (m_vertical)
@@ -484,6 +486,8 @@ void CRavlinToolbar::ShowNamed(const QString& name, bool show) {
 void CRavlinToolbar::SetRecordState(bool recording) {
     ShowNamed("record", !recording);
     ShowNamed("stop", recording);
+    if (m_indicatorShown)
+        LayoutButtons();
 }
 
 void CRavlinToolbar::SetPauseState(bool recording, bool paused) {
