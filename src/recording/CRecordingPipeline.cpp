@@ -2,13 +2,30 @@
 
 #include "CRecordingEncoders.h"
 #include "CScreen.h"
+#include "CSoundClockFollower.h"
 #include "GstHandles.h"
 
 #include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <limits>
+#include <vector>
+
+struct CRecordingPipeline::SoundClock {
+    std::unique_ptr<CSoundClockFollower> follower; // made when the sound's format is known
+    std::vector<float> out;
+    bool first = true;
+    // What the follower did last, for the recording's figures (read on other threads).
+    std::atomic<long> jumps{0};
+    std::atomic<std::int64_t> lagUs{0};
+    std::atomic<std::int64_t> ratioPpm{0};
+    std::atomic<std::int64_t> endNs{0};
+    // Where the sound is to end: what the follower gives past it is left out.
+    std::atomic<std::int64_t> cutAtNs{std::numeric_limits<std::int64_t>::max()};
+};
 
 namespace {
 
@@ -27,6 +44,9 @@ constexpr std::int64_t kEveryFrameMs = 1000;
 // one piece (one frame interval at 25 frames a second) of the picture.
 constexpr gint64 kSoundPieceUs = 40000;
 constexpr auto kFinishTimeout = std::chrono::seconds(10);
+// The longest the end of the recording waits for the sound's last piece (a piece is 40 ms).
+constexpr auto kSoundCatchUp = std::chrono::milliseconds(200);
+constexpr std::int64_t kSoundEndBeforePictureNs = 20'000'000;
 // How long a frame waits for room in the queue before it goes in anyway (the oldest waiting
 // frame then makes way): the encoder takes well under this for one frame unless it is stuck.
 constexpr int kMaxRoomWaitMs = 2000;
@@ -61,6 +81,67 @@ GstPadProbeReturn ForgetDuration(GstPad*, GstPadProbeInfo* info, gpointer) {
     GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
     GST_BUFFER_DURATION(buffer) = GST_CLOCK_TIME_NONE;
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    return GST_PAD_PROBE_OK;
+}
+
+// Puts each piece of the microphone's sound through the follower on its way to the encoder
+// (interleaved floats at the microphone's rate, pinned by the caps before it), on the sound
+// branch's thread.
+GstPadProbeReturn FollowClock(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    CRecordingPipeline::SoundClock* stage =
+        static_cast<std::shared_ptr<CRecordingPipeline::SoundClock>*>(data)->get();
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        GstCaps* caps = nullptr;
+        gint rate = 0, channels = 0;
+        if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+            gst_event_parse_caps(event, &caps);
+            const GstStructure* format = gst_caps_get_structure(caps, 0);
+            if (gst_structure_get_int(format, "rate", &rate) &&
+                gst_structure_get_int(format, "channels", &channels) &&
+                (!stage->follower || stage->follower->SampleRate() != rate ||
+                 stage->follower->Channels() != channels))
+                stage->follower = std::make_unique<CSoundClockFollower>(rate, channels);
+        }
+        return GST_PAD_PROBE_OK;
+    }
+    GstBuffer* in = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (!stage->follower || !GST_BUFFER_PTS_IS_VALID(in))
+        return GST_PAD_PROBE_OK;
+    CSoundClockFollower& follower = *stage->follower;
+    GstMapInfo map;
+    if (!gst_buffer_map(in, &map, GST_MAP_READ))
+        return GST_PAD_PROBE_OK;
+    stage->out.clear();
+    const std::size_t frames = map.size / (sizeof(float) * std::size_t(follower.Channels()));
+    const std::int64_t startNs = follower.Push(reinterpret_cast<const float*>(map.data), frames,
+                                               std::int64_t(GST_BUFFER_PTS(in)), stage->out);
+    gst_buffer_unmap(in, &map);
+    stage->jumps = follower.Jumps();
+    stage->lagUs = std::int64_t(follower.LagSeconds() * 1e6);
+    stage->ratioPpm = std::int64_t((follower.Ratio() - 1.0) * 1e6);
+    stage->endNs = follower.EndNs();
+    const std::int64_t cutAtNs = stage->cutAtNs.load();
+    if (follower.EndNs() > cutAtNs) {
+        const std::int64_t keep =
+            std::max<std::int64_t>(0, cutAtNs - startNs) * follower.SampleRate() / 1'000'000'000;
+        stage->out.resize(
+            std::min(stage->out.size(), std::size_t(keep) * std::size_t(follower.Channels())));
+    }
+    if (stage->out.empty())
+        return GST_PAD_PROBE_DROP;
+    const gsize bytes = stage->out.size() * sizeof(float);
+    GstBuffer* out = gst_buffer_new_allocate(nullptr, bytes, nullptr);
+    gst_buffer_fill(out, 0, stage->out.data(), bytes);
+    const std::size_t outFrames = stage->out.size() / std::size_t(follower.Channels());
+    GST_BUFFER_PTS(out) = GstClockTime(std::max<std::int64_t>(0, startNs));
+    GST_BUFFER_DURATION(out) =
+        gst_util_uint64_scale_int(outFrames, GST_SECOND, follower.SampleRate());
+    if (stage->first)
+        GST_BUFFER_FLAG_SET(out, GST_BUFFER_FLAG_DISCONT);
+    stage->first = false;
+    gst_buffer_unref(in);
+    GST_PAD_PROBE_INFO_DATA(info) = out;
     return GST_PAD_PROBE_OK;
 }
 
@@ -157,36 +238,57 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     m_soundSource = nullptr;
     m_soundEntry = nullptr;
     m_soundEnded = false;
+    m_soundClock.reset();
     if (linked && profile.sound && soundSource) {
         const RecordingProfile::Sound& sound = *profile.sound;
         GstElement* source = soundSource();
         if (source && g_object_class_find_property(G_OBJECT_GET_CLASS(source), "latency-time"))
             g_object_set(source, "latency-time", kSoundPieceUs, nullptr);
+        // A sound card's source stamps each piece with the clock's time as it reads it and
+        // leaves the drift to the follower below; it must neither drop nor repeat pieces
+        // itself (its default) nor count its own samples as time.
+        if (source && g_object_class_find_property(G_OBJECT_GET_CLASS(source), "slave-method"))
+            gst_util_set_object_arg(G_OBJECT(source), "slave-method", "re-timestamp");
         GstElement* queue = Make("queue");
         GstElement* aconvert = Make("audioconvert");
+        GstElement* floatCaps = Make("capsfilter");
         GstElement* resample = Make("audioresample");
+        GstElement* encoderConvert = Make("audioconvert");
         GstElement* soundCaps = Make("capsfilter");
         GstElement* soundEncoder = CRecordingEncoders::MakeSoundEncoder(container, sound);
         GstElement* soundSegment = Make("identity");
         GstElement* soundQueue = Make("queue");
-        if (source && queue && aconvert && resample && soundCaps && soundEncoder && soundSegment &&
-            soundQueue) {
+        if (source && queue && aconvert && floatCaps && resample && encoderConvert && soundCaps &&
+            soundEncoder && soundSegment && soundQueue) {
             GstCaps* caps =
                 gst_caps_new_simple("audio/x-raw", "rate", G_TYPE_INT,
                                     CRecordingEncoders::SoundSampleRate(container, sound),
                                     "channels", G_TYPE_INT, sound.channels, nullptr);
             g_object_set(soundCaps, "caps", caps, nullptr);
             gst_caps_unref(caps);
+            GstCaps* floats = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "F32LE",
+                                                  "layout", G_TYPE_STRING, "interleaved", nullptr);
+            g_object_set(floatCaps, "caps", floats, nullptr);
+            gst_caps_unref(floats);
             g_object_set(soundSegment, "single-segment", TRUE, nullptr);
-            gst_bin_add_many(GST_BIN(m_pipeline), source, queue, aconvert, resample, soundCaps,
-                             soundEncoder, soundSegment, soundQueue, nullptr);
-            linked = gst_element_link_many(source, queue, aconvert, resample, soundCaps,
-                                           soundEncoder, soundSegment, soundQueue, mux, nullptr);
+            gst_bin_add_many(GST_BIN(m_pipeline), source, queue, aconvert, floatCaps, resample,
+                             encoderConvert, soundCaps, soundEncoder, soundSegment, soundQueue,
+                             nullptr);
+            linked = gst_element_link_many(source, queue, aconvert, floatCaps, resample,
+                                           encoderConvert, soundCaps, soundEncoder, soundSegment,
+                                           soundQueue, mux, nullptr);
+            m_soundClock = std::make_shared<SoundClock>();
+            GstPtr<GstPad> pad(gst_element_get_static_pad(floatCaps, "src"));
+            gst_pad_add_probe(
+                pad.get(),
+                GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                FollowClock, new std::shared_ptr<SoundClock>(m_soundClock),
+                [](gpointer data) { delete static_cast<std::shared_ptr<SoundClock>*>(data); });
             m_soundSource = source;
             m_soundEntry = queue;
         } else {
-            for (GstElement* e : {source, queue, aconvert, resample, soundCaps, soundEncoder,
-                                  soundSegment, soundQueue})
+            for (GstElement* e : {source, queue, aconvert, floatCaps, resample, encoderConvert,
+                                  soundCaps, soundEncoder, soundSegment, soundQueue})
                 if (e)
                     gst_object_unref(gst_object_ref_sink(e));
         }
@@ -207,11 +309,13 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     }
 
     m_screen.OnThreadCreate();
+    m_screen.SetZeroMs(PipelineZeroMs());
     m_paused = false;
     m_framesPushed = 0;
     m_framesMerged = 0;
     m_framesLate = 0;
     m_framesGrabbed = 0;
+    m_pictureEndNs = 0;
     m_pumping = true;
     m_pump = std::thread([this] { Pump(); });
     return true;
@@ -351,6 +455,7 @@ void CRecordingPipeline::Pump() {
         passOn(next);
     if (held)
         gst_buffer_unref(held);
+    m_pictureEndNs = std::int64_t(next * interval);
     gst_buffer_pool_set_active(pool.get(), FALSE);
 }
 
@@ -369,7 +474,35 @@ void CRecordingPipeline::Resume() {
     // Going back to PLAYING completes only once new frames reach the writer: never wait for it
     // here, the pump delivers them.
     gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+    m_screen.SetZeroMs(PipelineZeroMs());
     m_paused = false;
+}
+
+std::uint32_t CRecordingPipeline::PipelineZeroMs() const {
+    // The sound's time is the pipeline's running time: the clock less the base time the
+    // pipeline chose as it went to PLAYING (again after a pause, so that the paused time is
+    // left out). The picture takes the same zero, read on its own clock: both are monotonic,
+    // so the running time now, taken from the time on the picture's clock now, is that zero.
+    const std::uint32_t nowMs = m_screen.NowMs();
+    GstPtr<GstClock> clock(gst_element_get_clock(m_pipeline));
+    if (!clock)
+        return nowMs;
+    const GstClockTime now = gst_clock_get_time(clock.get());
+    const GstClockTime base = gst_element_get_base_time(m_pipeline);
+    const GstClockTime running = now > base ? now - base : 0;
+    return nowMs - std::uint32_t(running / GST_MSECOND);
+}
+
+long CRecordingPipeline::SoundJumps() const {
+    return m_soundClock ? m_soundClock->jumps.load() : 0;
+}
+
+double CRecordingPipeline::SoundLagMs() const {
+    return m_soundClock ? double(m_soundClock->lagUs.load()) / 1000.0 : 0.0;
+}
+
+double CRecordingPipeline::SoundRatioPpm() const {
+    return m_soundClock ? double(m_soundClock->ratioPpm.load()) : 0.0;
 }
 
 void CRecordingPipeline::EndSoundStream() {
@@ -419,6 +552,18 @@ bool CRecordingPipeline::Stop(QString* reason) {
     m_pumping = false;
     if (m_pump.joinable())
         m_pump.join();
+    // The picture ends at the end of the frame interval the stop fell in; the sound, once its
+    // source is told to end, at the end of the last whole piece it read. The sound waits for the
+    // piece under way and is cut where the picture ends, less half a sound encoder's frame
+    // (20-46 ms), which the encoder fills up: both then end within a frame of each other.
+    if (m_soundClock && !m_soundEnded) {
+        const std::int64_t soundEndNs = m_pictureEndNs.load() - kSoundEndBeforePictureNs;
+        m_soundClock->cutAtNs = soundEndNs;
+        const auto deadline = std::chrono::steady_clock::now() + kSoundCatchUp;
+        while (m_soundClock->endNs.load() < soundEndNs &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 
     gst_app_src_end_of_stream(GST_APP_SRC(m_appsrc));
     // A source that has failed already never passes this on; its error, still waiting on the

@@ -54,9 +54,19 @@ public:
     long FramesPushed() const { return m_framesPushed.load(); }
     long FramesMerged() const { return m_framesMerged.load(); }
     long FramesLate() const { return m_framesLate.load(); }
+    // What keeps the microphone on the recording's clock did, up to now: gaps or surpluses it
+    // made up at once, how far the sound lags the clock, and the resampling ratio's distance
+    // from 1 (parts per million). The figures of the last recording stay after it has stopped.
+    long SoundJumps() const;
+    double SoundLagMs() const;
+    double SoundRatioPpm() const;
+
+    struct SoundClock;
 
 private:
     void Pump();
+    // The screen clock's reading at which the pipeline's running time was 0.
+    std::uint32_t PipelineZeroMs() const;
     void EndSoundStream();
     void Teardown();
 
@@ -73,5 +83,7 @@ private:
     std::atomic<long> m_framesMerged{0};
     std::atomic<long> m_framesLate{0};
     std::atomic<long> m_framesGrabbed{0};
+    std::atomic<std::int64_t> m_pictureEndNs{0};
     bool m_soundEnded = false;
+    std::shared_ptr<SoundClock> m_soundClock;
 };

@@ -42,6 +42,9 @@ public:
     void OnThreadCreate();
     void PauseAt(std::uint32_t nowMs) { m_pauseStartMs.store(nowMs); }
     void ResumeAt(std::uint32_t nowMs) { m_baseTimeMs.fetch_add(nowMs - m_pauseStartMs.load()); }
+    // The clock's reading at which recorded time was 0, pauses taken out: the recording's
+    // other streams keep their own time that way, and the picture is set to the same zero.
+    void SetZeroMs(std::uint32_t zeroMs) { m_baseTimeMs.store(zeroMs); }
     void Pause() { PauseAt(NowMs()); }
     void Resume() { ResumeAt(NowMs()); }
     // Milliseconds of recorded time now (may be called from any thread).
