@@ -5,6 +5,8 @@
 //   recording_soak once PRESET SECONDS FILE  one recording with a quality preset
 //   recording_soak bench SECONDS FILE        the benchmark's recording: High, pointer not drawn
 //                                            (the other recorder draws none), figures on stdout
+//   recording_soak long SECONDS FILE         one long recording (High), a line of figures every
+//                                            10 s: memory, frames, how the sound follows the clock
 // FILE's name chooses the container as in the program: ".mp4", ".webm", else WMV.
 #include "CRecordingEncoders.h"
 #include "CRecordingPipeline.h"
@@ -14,6 +16,7 @@
 #include "x11/CX11ScreenGrabber.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
@@ -37,6 +40,13 @@ long StatusKb(const char* field) {
 
 long RssKb() {
     return StatusKb("VmRSS:");
+}
+
+QByteArray LoadAverage() {
+    QFile loadavg("/proc/loadavg");
+    if (!loadavg.open(QIODevice::ReadOnly))
+        return "-";
+    return loadavg.readAll().split(' ').value(0);
 }
 
 } // namespace
@@ -104,6 +114,36 @@ int main(int argc, char** argv) {
             static_cast<long long>(picture.maxKeyFrameSpacing100ns / picture.frameInterval100ns),
             pipeline.FramesPushed(), pipeline.FramesMerged(), pipeline.FramesLate(),
             StatusKb("VmHWM:"), soundBitrate, soundRate, soundChannels);
+        return stopped ? 0 : 5;
+    }
+    if (args[1] == "long" && args.size() >= 4) {
+        CRecordingPipeline pipeline(screen);
+        if (!pipeline.Start(args[3], *profile, soundSource))
+            return 4;
+        const long seconds = args[2].toLong();
+        QElapsedTimer clock;
+        clock.start();
+        const auto report = [&] {
+            std::printf("t_s=%lld rss_kb=%ld pushed=%ld merged=%ld late=%ld sound_lag_ms=%.1f "
+                        "sound_ratio_ppm=%.0f sound_jumps=%ld load=%s\n",
+                        static_cast<long long>(clock.elapsed() / 1000), RssKb(),
+                        pipeline.FramesPushed(), pipeline.FramesMerged(), pipeline.FramesLate(),
+                        pipeline.SoundLagMs(), pipeline.SoundRatioPpm(), pipeline.SoundJumps(),
+                        LoadAverage().constData());
+            std::fflush(stdout);
+        };
+        for (long next = 10; next <= seconds; next += 10) {
+            while (clock.elapsed() < next * 1000)
+                QThread::msleep(std::min<qint64>(500, next * 1000 - clock.elapsed()));
+            const QString said = pipeline.PollMessages();
+            if (!said.isEmpty())
+                std::printf("message: %s\n", qPrintable(said));
+            if (!pipeline.IsRunning())
+                return 6;
+            report();
+        }
+        const bool stopped = pipeline.Stop();
+        report();
         return stopped ? 0 : 5;
     }
     if (args[1] == "repeat" && args.size() >= 4) {
