@@ -7,6 +7,7 @@
 
 #include <gst/app/gstappsrc.h>
 #include <gst/video/video.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,8 +31,12 @@ struct CRecordingPipeline::SoundClock {
 namespace {
 
 // Frames waiting for the encoder before the pump skips one (the previous frame then covers the
-// gap on the time line); it keeps memory bounded when the encoder falls behind.
+// gap on the time line); it keeps memory bounded when the encoder falls behind. Four, or as many
+// as fit in the byte limit but at least two: a 3840 x 2160 frame is 12.4 MB, and four of them
+// would be a fifth of the recorder's memory.
 constexpr guint kMaxQueuedFrames = 4;
+constexpr guint kMinQueuedFrames = 2;
+constexpr qsizetype kMaxQueuedBytes = qsizetype(32) << 20;
 // The longest a picture is held back while the screen stays the same: the writer interleaves
 // picture and sound, so sound waits at the writer for as long as the picture is held.
 constexpr std::int64_t kMaxHeldMs = 500;
@@ -47,6 +52,8 @@ constexpr auto kFinishTimeout = std::chrono::seconds(10);
 // The longest the end of the recording waits for the sound's last piece (a piece is 40 ms).
 constexpr auto kSoundCatchUp = std::chrono::milliseconds(200);
 constexpr std::int64_t kSoundEndBeforePictureNs = 20'000'000;
+// Frames are aligned to large pages, which the system may then use for them.
+constexpr gsize kLargePageBytes = gsize(2) << 20;
 // How long a frame waits for room in the queue before it goes in anyway (the oldest waiting
 // frame then makes way): the encoder takes well under this for one frame unless it is stuck.
 constexpr int kMaxRoomWaitMs = 2000;
@@ -145,7 +152,49 @@ GstPadProbeReturn FollowClock(GstPad*, GstPadProbeInfo* info, gpointer data) {
     return GST_PAD_PROBE_OK;
 }
 
+// The recording's frames, made and written once before its clock starts. The first write to
+// fresh memory costs a page fault for each 4 kB (3000 for a 3840 x 2160 frame, 120 ms measured
+// on a virtual machine here), which inside the recording made its first frames late; and
+// large pages, where the system gives them on request, make that six faults. The pool makes
+// more frames later should more ever be in flight at once.
+GstBufferPool* MakeFramePool(qsizetype frameBytes, guint frames) {
+    GstBufferPool* pool = gst_buffer_pool_new();
+    GstStructure* config = gst_buffer_pool_get_config(pool);
+    gst_buffer_pool_config_set_params(config, nullptr, guint(frameBytes), frames, 0);
+    GstAllocationParams params;
+    gst_allocation_params_init(&params);
+    params.align = kLargePageBytes - 1;
+    gst_buffer_pool_config_set_allocator(config, nullptr, &params);
+    gst_buffer_pool_set_config(pool, config);
+    gst_buffer_pool_set_active(pool, TRUE);
+    std::vector<GstBuffer*> made;
+    for (guint i = 0; i < frames; ++i) {
+        GstBuffer* buffer = nullptr;
+        if (gst_buffer_pool_acquire_buffer(pool, &buffer, nullptr) != GST_FLOW_OK)
+            break;
+        made.push_back(buffer);
+        GstMapInfo map;
+        if (!gst_buffer_map(buffer, &map, GST_MAP_WRITE))
+            continue;
+        const auto start = reinterpret_cast<std::uintptr_t>(map.data);
+        const std::uintptr_t first = (start + kLargePageBytes - 1) & ~(kLargePageBytes - 1);
+        const std::uintptr_t last = (start + map.size) & ~(kLargePageBytes - 1);
+        if (last > first)
+            madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+        std::memset(map.data, 0, map.size);
+        gst_buffer_unmap(buffer, &map);
+    }
+    for (GstBuffer* buffer : made)
+        gst_buffer_unref(buffer);
+    return pool;
+}
+
 } // namespace
+
+void CRecordingPipeline::PoolUnref::operator()(GstBufferPool* pool) const {
+    gst_buffer_pool_set_active(pool, FALSE);
+    gst_object_unref(pool);
+}
 
 CRecordingPipeline::CRecordingPipeline(CScreen& screen) : m_screen(screen) {}
 
@@ -165,6 +214,9 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     const QSize frame = m_screen.FrameSize();
     const RecordingContainer container = CRecordingEncoders::ContainerFor(path);
     m_frameInterval100ns = picture.frameInterval100ns;
+    m_maxQueuedFrames =
+        std::clamp(guint(kMaxQueuedBytes / std::max<qsizetype>(1, m_screen.I420Bytes())),
+                   kMinQueuedFrames, kMaxQueuedFrames);
     gint fpsN = 0, fpsD = 0;
     gst_util_double_to_fraction(1e7 / double(picture.frameInterval100ns), &fpsN, &fpsD);
 
@@ -210,7 +262,7 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
     // frame, so with a frame waiting for a busy encoder every new one would throw the waiting
     // one away, unseen by the pump, and leave a hole in the time line.
     g_object_set(m_appsrc, "caps", frameCaps, "format", GST_FORMAT_TIME, "is-live", TRUE,
-                 "do-timestamp", FALSE, "max-buffers", guint64(kMaxQueuedFrames), "max-bytes",
+                 "do-timestamp", FALSE, "max-buffers", guint64(m_maxQueuedFrames), "max-bytes",
                  guint64(0), "leaky-type", 2 /* drop the oldest */, nullptr);
     gst_caps_unref(frameCaps);
     GstCaps* i420 = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", nullptr);
@@ -294,6 +346,12 @@ bool CRecordingPipeline::Start(const QString& path, const RecordingProfile& prof
         }
     }
 
+    if (linked) {
+        m_screen.PrepareGrab();
+        // Each frame in flight at once: the queue's, the one held, the one being grabbed and
+        // the one being encoded.
+        m_framePool.reset(MakeFramePool(m_screen.I420Bytes(), m_maxQueuedFrames + 3));
+    }
     if (!linked ||
         gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         QString why = QStringLiteral("the pipeline could not be linked");
@@ -330,16 +388,11 @@ void CRecordingPipeline::Pump() {
     const GstClockTime interval = GstClockTime(m_frameInterval100ns) * 100;
     const std::uint64_t maxHeld =
         std::max<std::uint64_t>(1, GstClockTime(kMaxHeldMs) * GST_MSECOND / interval);
-    const qsizetype frameBytes = m_screen.I420Bytes();
     const std::uint64_t everyFrameUntil = GstClockTime(kEveryFrameMs) * GST_MSECOND / interval;
     // Frames come from a pool made once per recording: a fresh multi-megabyte allocation per
     // frame, freed on the encoder's thread, makes the allocator's per-thread heaps grow from one
     // recording to the next.
-    GstPtr<GstBufferPool> pool(gst_buffer_pool_new());
-    GstStructure* config = gst_buffer_pool_get_config(pool.get());
-    gst_buffer_pool_config_set_params(config, nullptr, guint(frameBytes), kMaxQueuedFrames + 3, 0);
-    gst_buffer_pool_set_config(pool.get(), config);
-    gst_buffer_pool_set_active(pool.get(), TRUE);
+    GstBufferPool* const pool = m_framePool.get();
     std::uint64_t next = 0; // the first interval no picture covers yet
     GstBuffer* held = nullptr;
     std::uint64_t heldFrom = 0;
@@ -350,7 +403,7 @@ void CRecordingPipeline::Pump() {
         // one after the other and may find it full.
         for (int waited = 0;
              waited < kMaxRoomWaitMs &&
-             gst_app_src_get_current_level_buffers(GST_APP_SRC(m_appsrc)) >= kMaxQueuedFrames;
+             gst_app_src_get_current_level_buffers(GST_APP_SRC(m_appsrc)) >= m_maxQueuedFrames;
              waited += 2)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         GST_BUFFER_PTS(held) = heldFrom * interval;
@@ -376,12 +429,12 @@ void CRecordingPipeline::Pump() {
                 std::chrono::nanoseconds(std::min<GstClockTime>(wait, 10 * GST_MSECOND)));
             continue;
         }
-        if (gst_app_src_get_current_level_buffers(GST_APP_SRC(m_appsrc)) >= kMaxQueuedFrames) {
+        if (gst_app_src_get_current_level_buffers(GST_APP_SRC(m_appsrc)) >= m_maxQueuedFrames) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             continue;
         }
         GstBuffer* buffer = nullptr;
-        if (gst_buffer_pool_acquire_buffer(pool.get(), &buffer, nullptr) != GST_FLOW_OK)
+        if (gst_buffer_pool_acquire_buffer(pool, &buffer, nullptr) != GST_FLOW_OK)
             break;
         CScreen::Frame frame = CScreen::Frame::Failed;
         bool same = false;
@@ -432,7 +485,7 @@ void CRecordingPipeline::Pump() {
     // the picture's time line then ends where the recording does.
     if (held && flowing && next - heldFrom > 1) {
         GstBuffer* last = nullptr;
-        if (gst_buffer_pool_acquire_buffer(pool.get(), &last, nullptr) == GST_FLOW_OK) {
+        if (gst_buffer_pool_acquire_buffer(pool, &last, nullptr) == GST_FLOW_OK) {
             GstMapInfo lastMap, heldMap;
             bool copied = false;
             if (gst_buffer_map(last, &lastMap, GST_MAP_WRITE)) {
@@ -456,7 +509,6 @@ void CRecordingPipeline::Pump() {
     if (held)
         gst_buffer_unref(held);
     m_pictureEndNs = std::int64_t(next * interval);
-    gst_buffer_pool_set_active(pool.get(), FALSE);
 }
 
 void CRecordingPipeline::Pause() {
@@ -612,6 +664,7 @@ void CRecordingPipeline::Teardown() {
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
         gst_object_unref(m_pipeline);
     }
+    m_framePool.reset();
     m_pipeline = nullptr;
     m_appsrc = nullptr;
     m_soundSource = nullptr;

@@ -17,6 +17,7 @@
 
 class CScreen;
 typedef struct _GstElement GstElement;
+typedef struct _GstBufferPool GstBufferPool;
 
 class CRecordingPipeline {
 public:
@@ -76,6 +77,7 @@ private:
     GstElement* m_soundSource = nullptr;
     GstElement* m_soundEntry = nullptr;
     std::int64_t m_frameInterval100ns = 400000;
+    unsigned m_maxQueuedFrames = 4;
     std::thread m_pump;
     std::atomic<bool> m_pumping{false};
     std::atomic<bool> m_paused{false};
@@ -86,4 +88,8 @@ private:
     std::atomic<std::int64_t> m_pictureEndNs{0};
     bool m_soundEnded = false;
     std::shared_ptr<SoundClock> m_soundClock;
+    struct PoolUnref {
+        void operator()(GstBufferPool* pool) const;
+    };
+    std::unique_ptr<GstBufferPool, PoolUnref> m_framePool;
 };
