@@ -53,7 +53,7 @@ echo "picture_end_s=$video_end sound_end_s=$audio_end" \
   "cpu_s=$(echo "$user + $sys" | bc) size_mb=$(($(stat -c %s "$out") / 1048576))"
 [ "$(echo "$gaps" | tail -1)" = 0 ] || echo "first discontinuities (at:size): $(echo "$gaps" | head -1)"
 echo "Memory and the sound's clock over time (every 10 s; lag and ratio: how the sound follows):"
-awk '{t=$1; sub("t_s=","",t); if (t%300==0 || t<=60) print}' "$work/soak.out"
+awk '{t=$1; sub("t_s=","",t); t+=0; if (t%300==0 || t<=60) print}' "$work/soak.out"
 # RSS from the first minute on: where it starts, its highest, and its slope.
 awk '{t=$1; r=$2; sub("t_s=","",t); sub("rss_kb=","",r); if (t>=60) {n++; sx+=t; sy+=r; sxx+=t*t; sxy+=t*r;
       if (n==1) first=r; if (r>max) max=r}}
