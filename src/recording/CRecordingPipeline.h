@@ -19,6 +19,7 @@
 
 class CScreen;
 typedef struct _GstElement GstElement;
+typedef struct _GstBufferPool GstBufferPool;
 
 class CRecordingPipeline {
 public:
@@ -75,9 +76,20 @@ public:
     // How long the screen may stay unreadable before the recording fails.
     static constexpr std::int64_t kMaxFailedGrabsMs = 1000;
 
+    // What keeps the microphone on the recording's clock did, up to now: gaps or surpluses it
+    // made up at once, how far the sound lags the clock, and the resampling ratio's distance
+    // from 1 (parts per million). The figures of the last recording stay after it has stopped.
+    long SoundJumps() const;
+    double SoundLagMs() const;
+    double SoundRatioPpm() const;
+
+    struct SoundClock;
+
 private:
     void Pump();
     void ReportFailedGrabs();
+    // The screen clock's reading at which the pipeline's running time was 0.
+    std::uint32_t PipelineZeroMs() const;
     void EndSoundStream();
     void Teardown();
 
@@ -88,6 +100,7 @@ private:
     GstElement* m_soundSource = nullptr;
     GstElement* m_soundEntry = nullptr;
     std::int64_t m_frameInterval100ns = 400000;
+    unsigned m_maxQueuedFrames = 4;
     std::thread m_pump;
     std::atomic<bool> m_pumping{false};
     std::atomic<bool> m_paused{false};
@@ -95,6 +108,7 @@ private:
     std::atomic<long> m_framesMerged{0};
     std::atomic<long> m_framesLate{0};
     std::atomic<long> m_framesGrabbed{0};
+    std::atomic<std::int64_t> m_pictureEndNs{0};
     bool m_soundEnded = false;
     Failure m_failure = Failure::None;
     bool m_failed = false;
@@ -104,4 +118,9 @@ private:
     QString m_path;
     RecordingContainer m_container = RecordingContainer::Wmv;
     std::chrono::milliseconds m_finishTimeout{10000};
+    std::shared_ptr<SoundClock> m_soundClock;
+    struct PoolUnref {
+        void operator()(GstBufferPool* pool) const;
+    };
+    std::unique_ptr<GstBufferPool, PoolUnref> m_framePool;
 };

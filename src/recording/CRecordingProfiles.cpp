@@ -154,5 +154,9 @@ std::optional<RecordingProfile> CRecordingProfiles::ParseProfile(const QString& 
     }
     if (!profile.picture)
         return std::nullopt;
+    const QSize frame(profile.picture->width, profile.picture->height);
+    for (int preset : {1, 2})
+        if (text == FillTemplate(preset, frame))
+            profile.picture->qualityPreset = preset;
     return profile;
 }

@@ -28,6 +28,7 @@ public:
     // parses it; without a sound device the sound stream is removed. Nothing when the file
     // cannot be read or holds no usable picture stream.
     static std::optional<RecordingProfile> LoadRecordingProfile(const QString& path, bool hasAudio);
-    // The parser behind it, for text already in memory.
+    // The parser behind it, for text already in memory. The preset is the one whose template,
+    // filled with the picture's size, is the text.
     static std::optional<RecordingProfile> ParseProfile(const QString& text);
 };
