@@ -5,6 +5,7 @@
 #include "CGraphics.h"
 #include "CInkShape.h"
 #include "CInkStrokes.h"
+#include "CMonotonicClock.h"
 #include "COverlayKeys.h"
 #include "CPageStore.h"
 #include "CPages.h"
@@ -33,9 +34,11 @@
 #include <QScreen>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 constexpr int kFocusSettleMs = 100;
@@ -48,6 +51,7 @@ const char* const kNoCompositorNotice =
 CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys)
     : hotKeys(globalKeys), m_displayServer(displayServer), m_dialogs(dialogs),
       m_globalKeys(globalKeys) {
+    m_clock = &CMonotonicClock::NowMs;
     // The toolbar comes first: it opens the log and reads its definition file.
     toolbar = std::make_unique<CRavlinToolbar>(*this, dialogs);
     m_toolbarWindow = toolbar.get();
@@ -55,10 +59,11 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     hotKeys.BuildDefaultHotKeys();
     m_globalKeys.SetHotKeyHandler([this](int id) { OnHotKey(id); });
     textWindow = std::make_unique<CTextWindow>();
-    textWindow->onTextChanged = [this](const QString& typed) { text = typed; };
+    m_tools = std::make_unique<CToolRegistry>(static_cast<IToolHost&>(*this), clipRegion,
+                                              *textWindow, displayServer);
+    textWindow->onTextChanged = [this](const QString& typed) { m_tools->Text().text = typed; };
     textWindow->onCommit = [this] { CommitText(); };
     textWindow->onCancel = [this] { CancelText(); };
-    m_textTool = std::make_unique<CTextTool>(*textWindow, displayServer);
     m_screenshotSaver = std::make_unique<CScreenshotSaver>(dialogs);
     AddStackedWindow(toolbar.get(), EStackTier::Toolbar);
     AddStackedWindow(textWindow.get(), EStackTier::TextBubble);
@@ -118,9 +123,8 @@ void CMainWindow::CreateOverlay() {
 void CMainWindow::MakeSurfaces() {
     const qreal ratio = DevicePixelRatio();
     const QSize size = display->OverlayRect().size();
-    toolTexture =
-        CBitmap::CreateBitmap(qRound(size.width() * ratio), qRound(size.height() * ratio));
-    toolTexture.setDevicePixelRatio(ratio);
+    m_tools->Resize(size, ratio);
+    m_previews.Resize(size, ratio);
 }
 
 void CMainWindow::OnCreate() {
@@ -193,6 +197,7 @@ bool CMainWindow::IsOwnWindow(const QWindow* window) const {
 
 void CMainWindow::PresentSurface() {
     PrepareSurfaceForPresent();
+    m_previews.TakeDirty(); // all of it is shown
     UpdateFallbackShape();
     update();
 }
@@ -200,28 +205,23 @@ void CMainWindow::PresentSurface() {
 void CMainWindow::PresentChanged(const QRect& box) {
     // A drawing tick: only the box it touched goes to the screen, and a box wholly off the
     // overlay (a drag that went on to another monitor) costs nothing at all.
-    const QRect visible = box.intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
+    PrepareSurfaceForPresent();
+    const QRect visible = box.united(m_previews.TakeDirty())
+                              .intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
     if (visible.isEmpty())
         return;
-    PrepareSurfaceForPresent();
     update(visible);
 }
 
 void CMainWindow::PrepareSurfaceForPresent() {
-    if (clipRegion.width() > 0 && clipRegion.height() > 0) {
-        CGraphics graphics(&m_surface);
-        CPen pen(0xFF000000u, 1.0f);
-        pen.SetDashStyle(EDashStyle::DashDotDot);
-        graphics.DrawRectangle(pen, QRect(clipRegion.x() - 1, clipRegion.y() - 1,
-                                          clipRegion.width() + 2, clipRegion.height() + 2));
-    }
+    m_previews.SetFrame(clipRegion);
     // Presenting also puts the window over the overlay rectangle.
     if (geometry() != display->OverlayRect())
         setGeometry(display->OverlayRect());
 }
 
 void CMainWindow::DoRedraw() {
-    m_textTool->ForgetPreview();
+    m_canvas.TakeChanged(); // all of it is composed again
     if (_PageContext* page = CurrentPage()) {
         CGraphics graphics(&m_surface);
         graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
@@ -248,7 +248,16 @@ void CMainWindow::paintEvent(QPaintEvent* event) {
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         }
         painter.drawImage(QRectF(rect), m_surface, source);
+        m_previews.Compose(painter, rect);
     }
+}
+
+const QImage& CMainWindow::Surface() const {
+    // The surface with the previews composed over it, as the window shows it.
+    m_shown = m_surface.copy();
+    QPainter painter(&m_shown);
+    m_previews.Compose(painter, QRect(QPoint(0, 0), m_surface.deviceIndependentSize().toSize()));
+    return m_shown;
 }
 
 void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
@@ -289,7 +298,7 @@ void CMainWindow::LayOut(int index, bool placeToolbar) {
     MakeSurfaces();
     // The new texture is blank: the marker would copy transparent paint over the ink, the
     // eraser leave nothing instead of the background.
-    RefreshToolTexture();
+    ToolPageChanged();
     // Drawing without a compositor shows the desktop frozen under the ink: it must be the
     // desktop of the display the overlay now covers.
     if (!m_compositing && !m_pointerMode) {
@@ -303,7 +312,7 @@ void CMainWindow::LayOut(int index, bool placeToolbar) {
         clipRegion = QRect(nw * clipRegion.x() / ow, nh * clipRegion.y() / oh,
                            nw * clipRegion.width() / ow, nh * clipRegion.height() / oh);
     }
-    m_textTool->FollowDisplay(oldRect, newRect, textAnchorX, textAnchorY);
+    m_tools->Text().FollowDisplay(oldRect, newRect);
     DoRedraw();
 }
 
@@ -388,223 +397,121 @@ void CMainWindow::timerEvent(QTimerEvent* event) {
         QWidget::timerEvent(event);
 }
 
+ITool& CMainWindow::CurrentTool() {
+    return m_tools->At(tool);
+}
+
 void CMainWindow::OnLButtonDown(const QPoint& point) {
     buttonDown = 1;
-    BeginStroke(point);
-    AddStrokePoint(point);
+    m_dragTool = &CurrentTool();
+    m_dragTool->Press(point);
+    AfterTool();
 }
 
 void CMainWindow::OnMouseMove(const QPoint& point) {
-    if (buttonDown)
-        AddStrokePoint(point);
+    // Gathered only: the tick draws.
+    if (buttonDown && m_dragTool)
+        m_dragTool->Move(point);
 }
 
 void CMainWindow::OnLButtonUp(const QPoint& point) {
-    if (!buttonDown)
+    if (!buttonDown || !m_dragTool)
         return;
-    AddStrokePoint(point);
     buttonDown = 0;
-    EndStroke(point);
-}
-
-void CMainWindow::BeginStroke(const QPoint& point) {
-    dirtyRect = QRect(0, 0, 0, 0);
-    if (tool <= 2 && CurrentPage())
-        m_undo.BeginStep(*CurrentPage());
-    if (tool == 3)
-        clipRegion = QRect(point.x(), point.y(), clipRegion.width(), clipRegion.height());
-    if (tool == 4) {
-        textAnchorX = static_cast<float>(point.x());
-        textAnchorY = static_cast<float>(point.y());
-        PlaceTextWindow(point, true);
-    }
-    m_strokeTimer.start(kStrokePeriodMs, this);
-}
-
-void CMainWindow::AddStrokePoint(const QPoint& point) {
-    if (tool == 3) {
-        // Even sizes that keep their sign (division truncates toward zero).
-        clipRegion = QRect(clipRegion.x(), clipRegion.y(), (point.x() - clipRegion.x()) / 2 * 2,
-                           (point.y() - clipRegion.y()) / 2 * 2);
-    }
-    if (tool == 4) {
-        textAnchorX = static_cast<float>(point.x());
-        textAnchorY = static_cast<float>(point.y());
-    }
-    strokePoints.push_back(point);
-}
-
-void CMainWindow::FinishStrokeSoFar() {
-    // What was gathered since the last tick is drawn, not dropped: a quick stroke keeps its
-    // end. A click without a move still draws nothing.
-    if (tool <= 2 && strokePoints.size() > 1)
-        DrawStrokeStep();
-    strokePoints.clear();
-    if (m_undo.IsStepOpen() && CurrentPage())
-        m_undo.EndStep(*CurrentPage(), pages);
+    std::exchange(m_dragTool, nullptr)->Release(point);
+    AfterTool();
 }
 
 void CMainWindow::InterruptStroke() {
-    // Only a drag that writes to the page has a step open; the region's and the text's drags
-    // go on.
-    if (!buttonDown || !m_undo.IsStepOpen())
+    // Only a drag that writes to the page ends here; the region's and the text's drags go on.
+    if (!buttonDown || !m_dragTool || !m_dragTool->WritesPage())
         return;
-    FinishStrokeSoFar();
     buttonDown = 0; // the moves and the release that follow are the rest of a finished drag
-    if (!textWindow->isVisible())
+    std::exchange(m_dragTool, nullptr)->Cancel();
+    AfterTool();
+}
+
+void CMainWindow::OnTimer(int id) {
+    if (id != kStrokeTimerId)
+        return;
+    const std::uint32_t now = m_clock();
+    for (int i = 0; i < m_tools->Count(); ++i)
+        if (m_tools->At(i).WantsTicks())
+            m_tools->At(i).Tick(now);
+    AfterTool();
+}
+
+void CMainWindow::AfterTool() {
+    // What the tool wrote goes from the page to the surface, so the surface always shows
+    // exactly what a rebuild would; the previews are composed over it when presenting.
+    const QRect changed = m_canvas.TakeChanged().intersected(
+        QRect(QPoint(0, 0), m_surface.deviceIndependentSize().toSize()));
+    if (!changed.isEmpty() && CurrentPage())
+        CInkStrokes::Compose(m_surface, CurrentPage()->bitmap, backgroundColour, changed);
+    PresentChanged(changed);
+    // The tick runs only while a tool has something to do at it.
+    bool ticks = false;
+    for (int i = 0; i < m_tools->Count() && !ticks; ++i)
+        ticks = m_tools->At(i).WantsTicks();
+    if (ticks && !m_strokeTimer.isActive())
+        m_strokeTimer.start(kStrokePeriodMs, this);
+    else if (!ticks)
         m_strokeTimer.stop();
-    RefreshToolTexture(dirtyRect);
-}
-
-void CMainWindow::EndStroke(const QPoint& point) {
-    FinishStrokeSoFar();
-    if (tool == 3)
-        EndClipSelection();
-    else if (tool == 4)
-        PlaceTextWindow(point, false);
-    // The timer goes on only while there is a text preview to keep drawing.
-    if (!textWindow->isVisible())
-        m_strokeTimer.stop();
-    RefreshToolTexture(dirtyRect);
-}
-
-void CMainWindow::PlaceTextWindow(const QPoint& point, bool show) {
-    m_textTool->PlaceWindow(m_surface, display->OverlayRect(), point, textSize, show);
-}
-
-CTextLook CMainWindow::TextLook() const {
-    return {text, QPointF(textAnchorX, textAnchorY), textSize, textColour};
-}
-
-QRect CMainWindow::DrawTextAnnotation(QImage& target, bool preview) {
-    return CTextTool::Draw(target, TextLook(), preview);
-}
-
-void CMainWindow::DrawTextPreview() {
-    if (_PageContext* page = CurrentPage())
-        PresentChanged(
-            m_textTool->DrawPreview(m_surface, page->bitmap, backgroundColour, TextLook(), rect()));
 }
 
 void CMainWindow::CommitText() {
-    if (_PageContext* page = CurrentPage()) {
-        m_undo.BeginStep(*page);
-        m_undo.TouchOverlayBox(*page, CTextTool::InkBounds(page->bitmap, TextLook()));
-        DrawTextAnnotation(page->bitmap, false);
-        m_undo.EndStep(*page, pages);
-    }
+    m_tools->Text().Commit();
     CancelText();
 }
 
 void CMainWindow::CancelText() {
-    text.clear();
-    m_strokeTimer.stop();
+    m_tools->Text().Discard();
+    m_canvas.TakeChanged(); // the redraw shows all of it
     DoRedraw();
     textWindow->ClearText();
     // The keyboard goes back to the overlay, not to nowhere.
     TakeKeyboard();
     textWindow->hide();
+    AfterTool();
 }
 
-void CMainWindow::EndClipSelection() {
-    clipRegion = CInkStrokes::Normalised(clipRegion);
+void CMainWindow::RegionSelected(const QRect& /*region*/) {
     tool = savedTool;
     DoRedraw();
-    RefreshToolTexture();
+    ToolPageChanged();
     UpdateToolCursor();
     // The surface without the tint and the readout is on the screen before the grab.
     CopyRegionToClipboard();
 }
 
-void CMainWindow::OnTimer(int id) {
-    if (id == kStrokeTimerId)
-        DrawStrokeStep();
+void CMainWindow::ToolPageChanged() {
+    CurrentTool().PageChanged();
 }
 
-void CMainWindow::DrawStrokeStep() {
-    const size_t n = strokePoints.size();
-    _PageContext* page = CurrentPage();
-    if (!page || (tool != 4 && n <= 1))
-        return;
-    QRect changed;
-    if (tool <= 2 && CInkStrokes::Moves(strokePoints)) {
-        // The undo step saves what the segment is about to cover.
-        const float width =
-            tool == 0 ? penWidth : static_cast<float>(tool == 1 ? markerWidth : eraserWidth);
-        m_undo.TouchOverlayBox(*page, CInkStrokes::StrokeBounds(tool, strokePoints, width));
-    }
-    switch (tool) {
-    case 0:
-        if (CInkStrokes::Moves(strokePoints))
-            changed = CInkStrokes::DrawPen(page->bitmap, strokePoints, penColour, penWidth);
-        break;
-    case 1:
-        if (CInkStrokes::Moves(strokePoints))
-            changed = CInkStrokes::DrawMarker(page->bitmap, strokePoints, toolTexture, markerWidth,
-                                              dirtyRect);
-        break;
-    case 2:
-        if (CInkStrokes::Moves(strokePoints))
-            changed = CInkStrokes::DrawEraser(page->bitmap, strokePoints, toolTexture, eraserWidth,
-                                              desktopScene == 0);
-        break;
-    case 3:
-        CInkStrokes::DrawRegionPreview(m_surface, page->bitmap, desktopScene != 0, boardColour,
-                                       clipRegion);
-        changed = rect();
-        break;
-    case 4:
-        DrawTextPreview();
-        break;
-    default:
-        break;
-    }
-    if (n > 1)
-        strokePoints.erase(strokePoints.begin(), strokePoints.end() - 1);
-    changed = changed.intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
-    if (changed.isEmpty())
-        return;
-    // The ink went to the page; the surface takes the changed box from it, so it shows exactly
-    // what a rebuild would.
-    if (tool <= 2)
-        CInkStrokes::Compose(m_surface, page->bitmap, backgroundColour, changed);
-    PresentChanged(changed);
-}
-
-void CMainWindow::RefreshToolTexture(const std::optional<QRect>& rect) {
-    if (_PageContext* page = CurrentPage())
-        CInkStrokes::RefreshToolTexture(toolTexture, tool, page->bitmap, desktopScene != 0,
-                                        backgroundColour, markerColour, rect);
+void CMainWindow::ChooseTool(int number) {
+    tool = number;
+    CurrentTool().Chosen();
+    UpdateToolCursor();
 }
 
 void CMainWindow::UpdateToolCursor() {
-    if (m_pointerMode)
-        return;
-    if (tool >= 0 && tool <= 2) {
-        const ARGB colours[] = {penColour, markerColour, 0};
-        m_toolCursors[tool] = CToolCursors::Build(tool, colours[tool]);
-    }
-    // The region selection's cross and the text tool's arrow have nothing to build, but they
-    // still replace whatever the last tool showed.
-    OnSetCursor();
+    // The region selection's cross and the text tool's arrow replace whatever the last tool
+    // showed too.
+    if (!m_pointerMode)
+        OnSetCursor();
 }
 
 void CMainWindow::OnSetCursor() {
-    if (tool >= 0 && tool <= 2)
-        setCursor(m_toolCursors[tool]);
-    else if (tool == 3)
-        setCursor(Qt::CrossCursor);
-    else
-        setCursor(Qt::ArrowCursor);
+    setCursor(CurrentTool().Cursor());
 }
 
 void CMainWindow::OnRButtonDown(const QPoint& point) {
-    static const char* const kPopups[] = {"pen", "marker", "eraser", nullptr, "text"};
-    if (tool < 0 || tool > 4 || !kPopups[tool])
+    const QString caption = CurrentTool().MenuCaption();
+    if (caption.isEmpty())
         return;
-    const CMenuPopup* popup = m_menu.FindPopupByCaption(QString::fromLatin1(kPopups[tool]));
+    const CMenuPopup* popup = m_menu.FindPopupByCaption(caption);
     if (!popup) {
-        Trace("Error, cannot find submenu %s\n", kPopups[tool]);
+        Trace("Error, cannot find submenu %s\n", qPrintable(caption));
         return;
     }
     const QPoint at = display->OverlayRect().topLeft() + point;
@@ -619,7 +526,18 @@ void CMainWindow::keyPressEvent(QKeyEvent* event) {
         event->accept();
 }
 
+void CMainWindow::wheelEvent(QWheelEvent* event) {
+    if (CurrentTool().Wheel(event->angleDelta().y(), event->modifiers())) {
+        event->accept();
+        AfterTool();
+    }
+}
+
 bool CMainWindow::OnKeyDown(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode) {
+    if (CurrentTool().Key(key, modifiers)) {
+        AfterTool();
+        return false;
+    }
     const COverlayKeyAction action = COverlayKeys::Lookup(key, modifiers, nativeScanCode);
     if (action.copyToClipboard)
         CopyRegionToClipboard();
@@ -644,26 +562,21 @@ void CMainWindow::OnHotKey(int id) {
 
 void CMainWindow::OnCmdPen() {
     LeavePointerMode();
-    tool = 0;
-    UpdateToolCursor();
+    ChooseTool(CToolRegistry::kPen);
 }
 
 void CMainWindow::OnCmdMarker() {
     LeavePointerMode();
-    tool = 1;
-    RefreshToolTexture();
-    UpdateToolCursor();
+    ChooseTool(CToolRegistry::kMarker);
 }
 
 void CMainWindow::OnCmdEraser() {
     LeavePointerMode();
-    tool = 2;
-    RefreshToolTexture();
-    UpdateToolCursor();
+    ChooseTool(CToolRegistry::kEraser);
 }
 
 void CMainWindow::OnCmdText() {
-    tool = 4;
+    tool = CToolRegistry::kText;
     LeavePointerMode();
     OnSetCursor();
 }
@@ -675,74 +588,43 @@ void CMainWindow::OnCmdMouse() {
 }
 
 void CMainWindow::OnCmdPenColour(CommandId id) {
-    static constexpr ARGB kColours[] = {0xFF000000, 0xFF0000FF, 0xFF008000,
-                                        0xFFFF0000, 0xFFFFFFFF, 0xFFFFFF00};
-    tool = 0;
+    tool = CToolRegistry::kPen;
     LeavePointerMode();
-    penColour = kColours[id - ID_PEN_BLACK];
+    m_values.penColour = CToolValues::PenColourOf(id);
     UpdateToolCursor();
 }
 
 void CMainWindow::OnCmdPenWidth(CommandId id) {
-    static constexpr float kWidths[] = {2.5f, 5.0f, 7.5f, 10.0f};
-    tool = 0;
+    tool = CToolRegistry::kPen;
     LeavePointerMode();
-    penWidth = kWidths[id - ID_PEN_THINNER];
+    m_values.penWidth = CToolValues::PenWidthOf(id);
     UpdateToolCursor();
 }
 
 void CMainWindow::OnCmdMarkerColour(CommandId id) {
-    static constexpr ARGB kColours[] = {0x8FFFFF00, 0x8F40E0D0, 0x8F90EE90, 0x8FFFC0CB};
     LeavePointerMode();
-    markerColour = kColours[id - ID_MARKER_YELLOW];
-    markerWidth = 20;
-    tool = 1;
-    RefreshToolTexture();
-    UpdateToolCursor();
+    m_values.markerColour = CToolValues::MarkerColourOf(id);
+    m_values.markerWidth = CToolValues::kMarkerWidth;
+    ChooseTool(CToolRegistry::kMarker);
 }
 
 void CMainWindow::OnCmdEraserSize(CommandId id) {
-    static constexpr int kWidths[] = {10, 20, 40};
     LeavePointerMode();
-    eraserWidth = kWidths[id - ID_ERASER_SMALL];
-    tool = 2;
-    RefreshToolTexture();
-    UpdateToolCursor();
+    m_values.eraserWidth = CToolValues::EraserWidthOf(id);
+    ChooseTool(CToolRegistry::kEraser);
 }
 
 void CMainWindow::OnCmdTextColour(CommandId id) {
-    tool = 4;
+    tool = CToolRegistry::kText;
     LeavePointerMode();
-    switch (id) {
-    case ID_TEXT_BLACK:
-        textColour = 0xFF000000;
-        break;
-    case ID_TEXT_BLUE:
-        textColour = 0xFF0000FF;
-        break;
-    case ID_TEXT_GREEN:
-        textColour = 0xFF008000;
-        break;
-    case ID_TEXT_RED:
-        textColour = 0xFFFF0000;
-        break;
-    case ID_TEXT_WHITE:
-        textColour = 0xFFFFFFFF;
-        break;
-    case ID_TEXT_YELLOW:
-        textColour = 0xFFFFFF00;
-        break;
-    default:
-        break;
-    }
+    m_values.textColour = CToolValues::TextColourOf(id, m_values.textColour);
     OnSetCursor();
 }
 
 void CMainWindow::OnCmdTextSize(CommandId id) {
-    static constexpr int kSizes[] = {12, 24, 36, 48};
-    tool = 4;
+    tool = CToolRegistry::kText;
     LeavePointerMode();
-    textSize = kSizes[id - ID_TEXT_12PT];
+    m_values.textSize = CToolValues::TextSizeOf(id);
     OnSetCursor();
 }
 
@@ -752,7 +634,7 @@ void CMainWindow::SelectPage(size_t index) {
 
 void CMainWindow::AfterPageChange(bool tellToolbar) {
     CPageStore::ShowOnly(pages, currentPage);
-    RefreshToolTexture();
+    ToolPageChanged();
     if (tellToolbar)
         m_toolbarState->SetPageInfo(static_cast<int>(currentPage), static_cast<int>(pages.size()));
     DoRedraw();
@@ -781,27 +663,20 @@ void CMainWindow::OnCmdDeletePage() {
     InterruptStroke();
     // The only page is cleared, and the counter stays as it was; that clearing can be undone
     // like Clear.
-    _PageContext* only = pages.size() == 1 ? CurrentPage() : nullptr;
-    if (only) {
-        m_undo.BeginStep(*only);
-        m_undo.TouchAll(*only);
-    }
-    const bool removed = CPages::Delete(pages, currentPage);
-    if (only)
-        m_undo.EndStep(*only, pages);
+    bool removed = false;
+    if (pages.size() == 1)
+        m_canvas.ChangeWholePage(
+            [&](_PageContext&) { removed = CPages::Delete(pages, currentPage); });
+    else
+        removed = CPages::Delete(pages, currentPage);
     AfterPageChange(removed);
 }
 
 void CMainWindow::OnCmdClear() {
     InterruptStroke();
-    if (_PageContext* page = CurrentPage()) {
-        m_undo.BeginStep(*page);
-        m_undo.TouchAll(*page);
-        CPages::Clear(*page);
-        m_undo.EndStep(*page, pages);
-    }
+    m_canvas.ChangeWholePage([](_PageContext& page) { CPages::Clear(page); });
     DoRedraw();
-    RefreshToolTexture();
+    ToolPageChanged();
 }
 
 void CMainWindow::OnCmdUndo() {
@@ -820,7 +695,7 @@ void CMainWindow::ApplyHistory(bool redo) {
     if (!(redo ? CUndoHistory::Redo(*page) : CUndoHistory::Undo(*page)))
         return;
     DoRedraw();
-    RefreshToolTexture();
+    ToolPageChanged();
 }
 
 void CMainWindow::ChooseBoard(ARGB colour) {
@@ -828,7 +703,7 @@ void CMainWindow::ChooseBoard(ARGB colour) {
     boardColour = backgroundColour = colour;
     desktopScene = 0;
     DoRedraw();
-    RefreshToolTexture();
+    ToolPageChanged();
     if (m_pointerMode) {
         LeavePointerMode();
         // From pointer mode at start no tool cursor was ever built.
@@ -851,7 +726,7 @@ void CMainWindow::OnCmdDesktopScene() {
     desktopScene = 1;
     backgroundColour = 0x01FFFFFF;
     DoRedraw();
-    RefreshToolTexture();
+    ToolPageChanged();
 }
 
 void CMainWindow::OnCmdWhiteboard() {
@@ -881,10 +756,10 @@ void CMainWindow::OnCmdPause() {
 void CMainWindow::BeginClipSelection() {
     // Pressed again before the drag: the tool to return to is still the one from before the
     // first press, never the region selection itself.
-    if (tool != 3)
+    if (tool != CToolRegistry::kRegion)
         savedTool = tool;
     clipRegion = QRect(0, 0, 0, 0);
-    tool = 3;
+    tool = CToolRegistry::kRegion;
     LeavePointerMode();
     OnSetCursor();
     // The next recording builds its graph for the new region.
@@ -938,7 +813,7 @@ void CMainWindow::UpdateFallbackShape() {
     }
     // No compositor and nothing to click: only the ink itself is shown, the desktop stays live
     // around it.
-    m_displayServer.SetBoundingShape(winId(), CInkShape::Of(m_surface));
+    m_displayServer.SetBoundingShape(winId(), CInkShape::Of(Surface()));
 }
 
 void CMainWindow::OnCompositingChanged(bool compositing) {

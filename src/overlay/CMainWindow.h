@@ -2,16 +2,20 @@
 // The overlay: a frameless, topmost, per-pixel-alpha window over one display, and the owner of
 // the program's state. It dispatches every command; the work itself lives in the classes beside
 // it.
+#include "CCanvas.h"
 #include "CCommandMap.h"
 #include "CMenuResource.h"
+#include "CPreviewLayer.h"
 #include "CRavlinToolbar.h"
-#include "CTextTool.h"
 #include "CTextWindow.h"
+#include "CToolRegistry.h"
+#include "CToolValues.h"
 #include "CUndoHistory.h"
 #include "CWebcamWindow.h"
 #include "CWindowStacking.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
+#include "IToolHost.h"
 #include "IToolbarOwner.h"
 #include "IToolbarState.h"
 #include "StackTier.h"
@@ -35,7 +39,7 @@ class IGlobalKeys;
 class IScreenGrabber;
 class CRecordingControl;
 
-class CMainWindow : public QWidget, public IToolbarOwner {
+class CMainWindow : public QWidget, public IToolbarOwner, private IToolHost {
     Q_OBJECT
 public:
     CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys);
@@ -140,14 +144,14 @@ public:
     CTextWindow* TextWindow() { return textWindow.get(); }
     void CommitText();
     void CancelText();
-    // Draws `text` at the anchor; the preview adds a dotted frame around it. Returns the box it
-    // covers (frame included).
-    QRect DrawTextAnnotation(QImage& target, bool preview);
     // The region-selection tool: the next drag draws the clip region.
     void BeginClipSelection();
     void UpdateToolCursor();
-    // Prepares the marker's or the eraser's paint from the page as it is now.
-    void RefreshToolTexture(const std::optional<QRect>& rect = std::nullopt);
+    // The drawing tools by number (`tool`), and the values they draw with.
+    CToolRegistry& Tools() { return *m_tools; }
+    CToolValues& Values() { return m_values; }
+    // The clock the drawing tick gives the tools (tests step it).
+    void SetClock(std::function<std::uint32_t()> clock) { m_clock = std::move(clock); }
     // The tool drop-downs; the toolbar will share them.
     void SetMenu(CMenuResource menu) { m_menu = std::move(menu); }
 
@@ -159,9 +163,8 @@ public:
     void OnLButtonUp(const QPoint& point);
     void OnRButtonDown(const QPoint& point);
     void OnTimer(int id);
-    void DrawStrokeStep();
     bool IsStrokeTimerRunning() const { return m_strokeTimer.isActive(); }
-    const QCursor& ToolCursor(int index) const { return m_toolCursors[index]; }
+    QCursor ToolCursor(int index) { return m_tools->At(index).Cursor(); }
 
     // Global shortcuts.
     void BuildDefaultHotKeys() { hotKeys.BuildDefaultHotKeys(); }
@@ -196,7 +199,8 @@ public:
 
     // State the rest of the program and the tests read.
     _DisplayContext& Display() { return *display; }
-    const QImage& Surface() const { return m_surface; }
+    // What the window shows: the page over the background, the previews over them.
+    const QImage& Surface() const;
     // Tests check that every write to the page was saved for undo first.
     CUndoHistory& UndoHistory() { return m_undo; }
     _PageContext* CurrentPage() { return pages.empty() ? nullptr : pages[currentPage].get(); }
@@ -209,24 +213,12 @@ public:
     // Tool state and the rest of the overlay's members.
     int recordPointer = 1;
     int qualityPreset = 0;
-    int tool = 0;
+    int tool = 0; // the current tool's number in the tool registry
     ARGB backgroundColour = 0x01FFFFFF;
     ARGB boardColour = 0xFFFFFFFF;
     int desktopScene = 1;
-    float penWidth = 5.0f;
-    ARGB penColour = 0xFFFF0000;
-    int textSize = 36;
-    ARGB textColour = 0xFF0000FF;
-    int markerWidth = 20;
-    ARGB markerColour = 0x8FFFFF00;
-    int eraserWidth = 40;
     std::unique_ptr<_DisplayContext> display;
-    float textAnchorX = 0;
-    float textAnchorY = 0;
-    QString text;
     int buttonDown = 0;
-    std::vector<QPoint> strokePoints;
-    QRect dirtyRect;
     std::unique_ptr<CRavlinToolbar> toolbar;
     std::unique_ptr<CTextWindow> textWindow;
     std::unique_ptr<CWebcamWindow> webcamWindow;
@@ -239,7 +231,6 @@ public:
     QRect clipRegion;
     int savedTool = 0;
     int hasSoundDevice = 0;
-    QImage toolTexture;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -248,6 +239,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -262,20 +254,25 @@ private:
     // The screen inside a rectangle of logical screen coordinates, in device pixels, taken once
     // the overlay's latest change has reached the screen.
     QImage GrabAfterChange(const QRect& screenRect, qreal ratio);
-    void BeginStroke(const QPoint& point);
-    void AddStrokePoint(const QPoint& point);
-    void EndStroke(const QPoint& point);
-    // The pen, marker or eraser stroke drawn so far: the points gathered since the last tick
-    // drawn, and the stroke made one undo step.
-    void FinishStrokeSoFar();
+    ITool& CurrentTool();
+    void ChooseTool(int number);
+    // After a tool did something: what it wrote composed onto the surface, that and what its
+    // previews changed presented, and the tick kept running while a tool wants it.
+    void AfterTool();
+    // The page under the current tool changed: it prepares again what it takes from it.
+    void ToolPageChanged();
     // A command that changes the page or the scene arrived in the middle of a drag: the stroke
     // so far becomes one undo step before the command runs, and the drag draws nothing more
     // until the button is released.
     void InterruptStroke();
-    void EndClipSelection();
-    void PlaceTextWindow(const QPoint& point, bool show);
-    void DrawTextPreview();
-    CTextLook TextLook() const;
+    // What the tools need of the overlay.
+    CCanvas& Canvas() override { return m_canvas; }
+    CPreviewLayer& Previews() override { return m_previews; }
+    const CToolValues& Values() const override { return m_values; }
+    QRect OverlayRect() const override { return display->OverlayRect(); }
+    bool IsDesktopScene() const override { return desktopScene != 0; }
+    ARGB BackgroundColour() const override { return backgroundColour; }
+    void RegionSelected(const QRect& region) override;
     void AfterPageChange(bool tellToolbar);
     void ApplyHistory(bool redo);
     void ChooseBoard(ARGB colour);
@@ -296,15 +293,20 @@ private:
     std::function<void()> m_quit;
     std::function<void(const QString&, const QString&)> m_trayBalloon;
     QImage m_surface;
+    mutable QImage m_shown; // Surface(): the surface with the previews over it
     QBasicTimer m_strokeTimer;
-    QCursor m_toolCursors[3];
+    std::function<std::uint32_t()> m_clock;
     CMenuResource m_menu;
     CNoToolbarState m_noToolbar;
     IToolbarState* m_toolbarState = &m_noToolbar;
-    std::unique_ptr<CTextTool> m_textTool;
+    CToolValues m_values;
+    CPreviewLayer m_previews;
+    std::unique_ptr<CToolRegistry> m_tools;
+    ITool* m_dragTool = nullptr; // the tool that took the press, while the button is down
     std::unique_ptr<CScreenshotSaver> m_screenshotSaver;
     std::unique_ptr<CDisplayWatcher> m_displayWatcher;
     CUndoHistory m_undo;
+    CCanvas m_canvas{m_undo, pages, currentPage};
     QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
     bool m_pointerMode = true;
