@@ -7,6 +7,7 @@
 #include "CInkStrokes.h"
 #include "CMonotonicClock.h"
 #include "COverlayKeys.h"
+#include "CPageCommands.h"
 #include "CPageStore.h"
 #include "CPages.h"
 #include "CPen.h"
@@ -76,6 +77,31 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     display->SetCurrentDisplay(0);
     m_displayWatcher = std::make_unique<CDisplayWatcher>(
         [this](std::vector<_DisplayEntry> displays) { FollowDisplays(std::move(displays)); });
+
+    CPageCommands::Host pageHost;
+    pageHost.interruptStroke = [this] { InterruptStroke(); };
+    pageHost.isDragging = [this] { return buttonDown != 0; };
+    pageHost.redraw = [this] {
+        DoRedraw();
+        ToolPageChanged();
+    };
+    pageHost.setPageInfo = [this](int current, int count) {
+        m_toolbarState->SetPageInfo(current, count);
+    };
+    pageHost.pageSize = [this](QSize& size, qreal& ratio) {
+        size = display->OverlayRect().size();
+        ratio = DevicePixelRatio();
+    };
+    pageHost.boardShown = [this] {
+        if (m_pointerMode) {
+            LeavePointerMode();
+            // From pointer mode at start no tool cursor was ever built.
+            UpdateToolCursor();
+        }
+    };
+    m_pageCommands = std::make_unique<CPageCommands>(
+        pages, currentPage, m_canvas,
+        CPageCommands::Scene{desktopScene, backgroundColour, boardColour}, std::move(pageHost));
 
     m_displayServer.SetCompositingChangedHandler([this](bool on) { OnCompositingChanged(on); });
     m_displayServer.SetStackingChangedHandler([this] { m_stacking.Keep(); });
@@ -560,181 +586,22 @@ void CMainWindow::OnHotKey(int id) {
     QCursor::setPos(QCursor::pos());
 }
 
-void CMainWindow::OnCmdPen() {
+void CMainWindow::OnCmdTool(int number) {
     LeavePointerMode();
-    ChooseTool(CToolRegistry::kPen);
+    ChooseTool(number);
 }
 
-void CMainWindow::OnCmdMarker() {
+void CMainWindow::OnCmdToolValue(CommandId id) {
     LeavePointerMode();
-    ChooseTool(CToolRegistry::kMarker);
-}
-
-void CMainWindow::OnCmdEraser() {
-    LeavePointerMode();
-    ChooseTool(CToolRegistry::kEraser);
-}
-
-void CMainWindow::OnCmdText() {
-    tool = CToolRegistry::kText;
-    LeavePointerMode();
-    OnSetCursor();
+    const int number = m_values.Apply(id);
+    if (number >= 0)
+        ChooseTool(number);
 }
 
 void CMainWindow::OnCmdMouse() {
     // A board is never shown while clicks pass through.
     OnCmdDesktopScene();
     EnterPointerMode();
-}
-
-void CMainWindow::OnCmdPenColour(CommandId id) {
-    tool = CToolRegistry::kPen;
-    LeavePointerMode();
-    m_values.penColour = CToolValues::PenColourOf(id);
-    UpdateToolCursor();
-}
-
-void CMainWindow::OnCmdPenWidth(CommandId id) {
-    tool = CToolRegistry::kPen;
-    LeavePointerMode();
-    m_values.penWidth = CToolValues::PenWidthOf(id);
-    UpdateToolCursor();
-}
-
-void CMainWindow::OnCmdMarkerColour(CommandId id) {
-    LeavePointerMode();
-    m_values.markerColour = CToolValues::MarkerColourOf(id);
-    m_values.markerWidth = CToolValues::kMarkerWidth;
-    ChooseTool(CToolRegistry::kMarker);
-}
-
-void CMainWindow::OnCmdEraserSize(CommandId id) {
-    LeavePointerMode();
-    m_values.eraserWidth = CToolValues::EraserWidthOf(id);
-    ChooseTool(CToolRegistry::kEraser);
-}
-
-void CMainWindow::OnCmdTextColour(CommandId id) {
-    tool = CToolRegistry::kText;
-    LeavePointerMode();
-    m_values.textColour = CToolValues::TextColourOf(id, m_values.textColour);
-    OnSetCursor();
-}
-
-void CMainWindow::OnCmdTextSize(CommandId id) {
-    tool = CToolRegistry::kText;
-    LeavePointerMode();
-    m_values.textSize = CToolValues::TextSizeOf(id);
-    OnSetCursor();
-}
-
-void CMainWindow::SelectPage(size_t index) {
-    currentPage = index;
-}
-
-void CMainWindow::AfterPageChange(bool tellToolbar) {
-    CPageStore::ShowOnly(pages, currentPage);
-    ToolPageChanged();
-    if (tellToolbar)
-        m_toolbarState->SetPageInfo(static_cast<int>(currentPage), static_cast<int>(pages.size()));
-    DoRedraw();
-}
-
-void CMainWindow::OnCmdNewPage() {
-    InterruptStroke();
-    CPages::New(pages, currentPage, display->OverlayRect().size(), DevicePixelRatio());
-    SelectPage(currentPage);
-    AfterPageChange(true);
-}
-
-void CMainWindow::OnCmdNextPage() {
-    InterruptStroke();
-    if (CPages::Next(pages, currentPage))
-        AfterPageChange(true);
-}
-
-void CMainWindow::OnCmdPrevPage() {
-    InterruptStroke();
-    if (CPages::Previous(currentPage))
-        AfterPageChange(true);
-}
-
-void CMainWindow::OnCmdDeletePage() {
-    InterruptStroke();
-    // The only page is cleared, and the counter stays as it was; that clearing can be undone
-    // like Clear.
-    bool removed = false;
-    if (pages.size() == 1)
-        m_canvas.ChangeWholePage(
-            [&](_PageContext&) { removed = CPages::Delete(pages, currentPage); });
-    else
-        removed = CPages::Delete(pages, currentPage);
-    AfterPageChange(removed);
-}
-
-void CMainWindow::OnCmdClear() {
-    InterruptStroke();
-    m_canvas.ChangeWholePage([](_PageContext& page) { CPages::Clear(page); });
-    DoRedraw();
-    ToolPageChanged();
-}
-
-void CMainWindow::OnCmdUndo() {
-    ApplyHistory(false);
-}
-
-void CMainWindow::OnCmdRedo() {
-    ApplyHistory(true);
-}
-
-void CMainWindow::ApplyHistory(bool redo) {
-    // Not in the middle of a drag: the stroke being drawn is not a step yet.
-    _PageContext* page = CurrentPage();
-    if (!page || buttonDown)
-        return;
-    if (!(redo ? CUndoHistory::Redo(*page) : CUndoHistory::Undo(*page)))
-        return;
-    DoRedraw();
-    ToolPageChanged();
-}
-
-void CMainWindow::ChooseBoard(ARGB colour) {
-    InterruptStroke();
-    boardColour = backgroundColour = colour;
-    desktopScene = 0;
-    DoRedraw();
-    ToolPageChanged();
-    if (m_pointerMode) {
-        LeavePointerMode();
-        // From pointer mode at start no tool cursor was ever built.
-        UpdateToolCursor();
-    }
-}
-
-void CMainWindow::OnCmdWhiteboardScene() {
-    ChooseBoard(0xFFFFFFFF);
-}
-
-void CMainWindow::OnCmdBlackboardScene() {
-    ChooseBoard(0xFF000000);
-}
-
-void CMainWindow::OnCmdDesktopScene() {
-    if (desktopScene == 1)
-        return;
-    InterruptStroke();
-    desktopScene = 1;
-    backgroundColour = 0x01FFFFFF;
-    DoRedraw();
-    ToolPageChanged();
-}
-
-void CMainWindow::OnCmdWhiteboard() {
-    if (desktopScene == 0) {
-        OnCmdDesktopScene();
-        return;
-    }
-    ChooseBoard(boardColour);
 }
 
 void CMainWindow::OnCmdSave() {

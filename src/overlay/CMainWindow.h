@@ -5,6 +5,7 @@
 #include "CCanvas.h"
 #include "CCommandMap.h"
 #include "CMenuResource.h"
+#include "CPageCommands.h"
 #include "CPreviewLayer.h"
 #include "CRavlinToolbar.h"
 #include "CTextWindow.h"
@@ -93,17 +94,20 @@ public:
     bool IsPointerMode() const { return m_pointerMode; }
 
     // Tool commands; every choice of a tool or of one of its values ends pointer mode.
-    void OnCmdPen();
-    void OnCmdMarker();
-    void OnCmdEraser();
-    void OnCmdText();
+    void OnCmdPen() { OnCmdTool(CToolRegistry::kPen); }
+    void OnCmdMarker() { OnCmdTool(CToolRegistry::kMarker); }
+    void OnCmdEraser() { OnCmdTool(CToolRegistry::kEraser); }
+    void OnCmdText() { OnCmdTool(CToolRegistry::kText); }
+    void OnCmdTool(int number);
     void OnCmdMouse();
-    void OnCmdPenColour(CommandId id);
-    void OnCmdPenWidth(CommandId id);
-    void OnCmdMarkerColour(CommandId id);
-    void OnCmdEraserSize(CommandId id);
-    void OnCmdTextColour(CommandId id);
-    void OnCmdTextSize(CommandId id);
+    // A colour, width or size: the value set and its tool chosen.
+    void OnCmdToolValue(CommandId id);
+    void OnCmdPenColour(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdPenWidth(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdMarkerColour(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdEraserSize(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdTextColour(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdTextSize(CommandId id) { OnCmdToolValue(id); }
     void OnCmdPause();
     void OnCmdQuality(CommandId id) { qualityPreset = id - ID_QUALITY_HIGH; }
     // Recording: the work is CRecordingControl's; these forward to it.
@@ -121,20 +125,19 @@ public:
     void OnCmdWebcamSize(CommandId id);
     CWebcamWindow* WebcamWindow() { return webcamWindow.get(); }
 
-    // Pages and scenes.
-    void OnCmdNewPage();
-    void OnCmdNextPage();
-    void OnCmdPrevPage();
-    void OnCmdDeletePage();
-    void OnCmdClear();
-    void OnCmdWhiteboard(); // the toggle between the desktop and the last board
-    void OnCmdWhiteboardScene();
-    void OnCmdBlackboardScene();
-    void OnCmdDesktopScene();
-    void SelectPage(size_t index);
+    // Pages and scenes; the work is CPageCommands'.
+    void OnCmdNewPage() { m_pageCommands->NewPage(); }
+    void OnCmdNextPage() { m_pageCommands->NextPage(); }
+    void OnCmdPrevPage() { m_pageCommands->PreviousPage(); }
+    void OnCmdDeletePage() { m_pageCommands->DeletePage(); }
+    void OnCmdClear() { m_pageCommands->Clear(); }
+    void OnCmdWhiteboard() { m_pageCommands->ToggleBoard(); }
+    void OnCmdWhiteboardScene() { m_pageCommands->ChooseBoard(0xFFFFFFFF); }
+    void OnCmdBlackboardScene() { m_pageCommands->ChooseBoard(0xFF000000); }
+    void OnCmdDesktopScene() { m_pageCommands->DesktopScene(); }
     // Undo and redo on the current page: strokes, eraser strokes, committed texts and Clear.
-    void OnCmdUndo();
-    void OnCmdRedo();
+    void OnCmdUndo() { m_pageCommands->Undo(); }
+    void OnCmdRedo() { m_pageCommands->Redo(); }
     void SetToolbarState(IToolbarState* state) { m_toolbarState = state ? state : &m_noToolbar; }
 
     // Screenshots: the display or the clip region, as the screen shows it, to an image file.
@@ -273,9 +276,6 @@ private:
     bool IsDesktopScene() const override { return desktopScene != 0; }
     ARGB BackgroundColour() const override { return backgroundColour; }
     void RegionSelected(const QRect& region) override;
-    void AfterPageChange(bool tellToolbar);
-    void ApplyHistory(bool redo);
-    void ChooseBoard(ARGB colour);
     void OnSetCursor();
     void UpdateFallbackShape();
     void MakeSurfaces();
@@ -307,6 +307,7 @@ private:
     std::unique_ptr<CDisplayWatcher> m_displayWatcher;
     CUndoHistory m_undo;
     CCanvas m_canvas{m_undo, pages, currentPage};
+    std::unique_ptr<CPageCommands> m_pageCommands;
     QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;
     bool m_pointerMode = true;

@@ -1,5 +1,7 @@
 #include "CToolValues.h"
 
+#include "CToolRegistry.h"
+
 ARGB CToolValues::PenColourOf(CommandId id) {
     static constexpr ARGB kColours[] = {0xFF000000, 0xFF0000FF, 0xFF008000,
                                         0xFFFF0000, 0xFFFFFFFF, 0xFFFFFF00};
@@ -43,4 +45,34 @@ ARGB CToolValues::TextColourOf(CommandId id, ARGB current) {
 int CToolValues::TextSizeOf(CommandId id) {
     static constexpr int kSizes[] = {12, 24, 36, 48};
     return kSizes[id - ID_TEXT_12PT];
+}
+
+int CToolValues::Apply(CommandId id) {
+    if (id >= ID_PEN_BLACK && id <= ID_PEN_YELLOW) {
+        penColour = PenColourOf(id);
+        return CToolRegistry::kPen;
+    }
+    if (id >= ID_PEN_THINNER && id <= ID_PEN_THICK) {
+        penWidth = PenWidthOf(id);
+        return CToolRegistry::kPen;
+    }
+    if (id >= ID_MARKER_YELLOW && id <= ID_MARKER_PINK) {
+        markerColour = MarkerColourOf(id);
+        markerWidth = kMarkerWidth;
+        return CToolRegistry::kMarker;
+    }
+    if (id >= ID_ERASER_SMALL && id <= ID_ERASER_LARGE) {
+        eraserWidth = EraserWidthOf(id);
+        return CToolRegistry::kEraser;
+    }
+    if ((id >= ID_TEXT_BLACK && id <= ID_TEXT_RED) ||
+        (id >= ID_TEXT_WHITE && id <= ID_TEXT_YELLOW)) {
+        textColour = TextColourOf(id, textColour);
+        return CToolRegistry::kText;
+    }
+    if (id >= ID_TEXT_12PT && id <= ID_TEXT_48PT) {
+        textSize = TextSizeOf(id);
+        return CToolRegistry::kText;
+    }
+    return -1;
 }

@@ -13,6 +13,10 @@ struct CToolValues {
     int textSize = 36;
     ARGB textColour = 0xFF0000FF;
 
+    // A value command (a pen colour, a text size...) applied; returns the number of the tool
+    // whose value it is, or -1 for an identifier that is none.
+    int Apply(CommandId id);
+
     // The values behind the menu commands; each takes an identifier of its own range.
     static ARGB PenColourOf(CommandId id);
     static float PenWidthOf(CommandId id);
