@@ -7,6 +7,7 @@
 #include "CInkStrokes.h"
 #include "CMonotonicClock.h"
 #include "COverlayKeys.h"
+#include "COverlayRecordingHost.h"
 #include "CPageCommands.h"
 #include "CPageStore.h"
 #include "CPages.h"
@@ -177,38 +178,6 @@ void CMainWindow::OnCreate() {
     toolbar->CheckMenuItem("webcam", webcamWindow->SizeCommand());
 }
 
-void CMainWindow::OnCmdWebcam() {
-    webcamWindow->ToggleWebcam();
-}
-
-void CMainWindow::OnCmdWebcamSize(CommandId id) {
-    webcamWindow->OnCmdSize(id);
-    if (!webcamWindow->IsShown())
-        webcamWindow->ToggleWebcam();
-}
-
-bool CMainWindow::IsOwnerWindow(const QWindow* window) const {
-    return window && (window == windowHandle() || window == textWindow->windowHandle());
-}
-
-void CMainWindow::GiveKeyboardTo(QWidget* window) {
-    window->activateWindow();
-    m_displayServer.GiveKeyboardFocus(window->winId());
-}
-
-void CMainWindow::FinishTextEntry() {
-    if (textWindow->isVisible())
-        CommitText();
-}
-
-void CMainWindow::OnCmdHorizontal() {
-    toolbar->OnCmdHorizontal();
-}
-
-void CMainWindow::OnCmdVertical() {
-    toolbar->OnCmdVertical();
-}
-
 bool CMainWindow::IsOwnWindow(const QWindow* window) const {
     if (!window)
         return false;
@@ -295,10 +264,6 @@ void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
     if (follow.relayout)
         LayOut(follow.index, follow.gone);
     CWindowsOnScreen::Keep(*display);
-}
-
-void CMainWindow::SelectDisplay(int index) {
-    LayOut(index, true);
 }
 
 void CMainWindow::LayOut(int index, bool placeToolbar) {
@@ -411,6 +376,11 @@ void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
     OnMouseMove(event->position().toPoint());
 }
 
+void CMainWindow::CommitText() {
+    m_tools->Text().Commit();
+    CancelText();
+}
+
 void CMainWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         OnLButtonUp(event->position().toPoint());
@@ -421,10 +391,6 @@ void CMainWindow::timerEvent(QTimerEvent* event) {
         OnTimer(kStrokeTimerId);
     else
         QWidget::timerEvent(event);
-}
-
-ITool& CMainWindow::CurrentTool() {
-    return m_tools->At(tool);
 }
 
 void CMainWindow::OnLButtonDown(const QPoint& point) {
@@ -485,11 +451,6 @@ void CMainWindow::AfterTool() {
         m_strokeTimer.stop();
 }
 
-void CMainWindow::CommitText() {
-    m_tools->Text().Commit();
-    CancelText();
-}
-
 void CMainWindow::CancelText() {
     m_tools->Text().Discard();
     m_canvas.TakeChanged(); // the redraw shows all of it
@@ -510,10 +471,6 @@ void CMainWindow::RegionSelected(const QRect& /*region*/) {
     CopyRegionToClipboard();
 }
 
-void CMainWindow::ToolPageChanged() {
-    CurrentTool().PageChanged();
-}
-
 void CMainWindow::ChooseTool(int number) {
     tool = number;
     CurrentTool().Chosen();
@@ -525,10 +482,6 @@ void CMainWindow::UpdateToolCursor() {
     // showed too.
     if (!m_pointerMode)
         OnSetCursor();
-}
-
-void CMainWindow::OnSetCursor() {
-    setCursor(CurrentTool().Cursor());
 }
 
 void CMainWindow::OnRButtonDown(const QPoint& point) {
@@ -598,12 +551,6 @@ void CMainWindow::OnCmdToolValue(CommandId id) {
         ChooseTool(number);
 }
 
-void CMainWindow::OnCmdMouse() {
-    // A board is never shown while clicks pass through.
-    OnCmdDesktopScene();
-    EnterPointerMode();
-}
-
 void CMainWindow::OnCmdSave() {
     // The picture is taken first, so the dialog is never in it, and only once whatever just
     // changed on the overlay (a committed text, a closed bubble) is on the screen.
@@ -633,13 +580,6 @@ void CMainWindow::BeginClipSelection() {
     if (m_recordingControl)
         m_recordingControl->ReleaseRecordingGraph();
     DoRedraw();
-}
-
-void CMainWindow::ToggleToolbar() {
-    if (m_toolbarWindow == toolbar.get())
-        toolbar->Toggle();
-    else if (m_toolbarWindow)
-        m_toolbarWindow->setVisible(!m_toolbarWindow->isVisible());
 }
 
 void CMainWindow::CopyRegionToClipboard() {
@@ -708,15 +648,6 @@ void CMainWindow::OnActivate(QWindow* focusWindow) {
     toolbar->ActivateToolbar(false);
 }
 
-void CMainWindow::SetToolbarWindow(QWidget* window) {
-    m_toolbarWindow = window;
-    SetStackTier(window, EStackTier::Toolbar);
-}
-
-void CMainWindow::AddStackedWindow(QWidget* window, EStackTier tier) {
-    m_stacking.Add(window, tier);
-}
-
 bool CMainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (m_stacking.OnShowOrHide(watched, event))
         ApplyInputTransparency(); // the mouse goes through the overlay while a dialog is open
@@ -778,38 +709,7 @@ void CMainWindow::SetScreenGrabber(std::unique_ptr<IScreenGrabber> grabber) {
     m_screenGrabber = std::move(grabber);
     if (!m_screenGrabber)
         return;
-    // Screen rectangles in the device pixels recordings are made of: a display keeps its origin
-    // and scales its size.
-    auto toDevice = [this](const QRect& rect) {
-        const qreal ratio = DevicePixelRatio();
-        const QPoint origin = display->CurrentEntry().monitorRect.topLeft();
-        return QRect(origin + (rect.topLeft() - origin) * ratio,
-                     QSize(qRound(rect.width() * ratio), qRound(rect.height() * ratio)));
-    };
-    CRecordingControl::Host host;
-    host.dialogOwner = [this]() -> QWidget* {
-        return m_toolbarWindow ? m_toolbarWindow.data() : this;
-    };
-    host.warningOwner = [this]() -> QWidget* { return this; };
-    host.monitorRect = [this, toDevice] { return toDevice(display->CurrentEntry().monitorRect); };
-    host.clipRect = [this, toDevice] {
-        if (clipRegion.width() <= 0 || clipRegion.height() <= 0)
-            return QRect();
-        return toDevice(clipRegion.translated(display->OverlayRect().topLeft()));
-    };
-    host.enterPointerMode = [this] { EnterPointerMode(); };
-    host.setRecordState = [this](bool on) {
-        if (toolbar)
-            toolbar->SetRecordState(on);
-    };
-    host.setPauseState = [this](bool on, bool pausedNow) {
-        if (toolbar)
-            toolbar->SetPauseState(on, pausedNow);
-    };
-    host.showRecordingTime = [this](const QString& time, bool dotLit, bool shown) {
-        if (toolbar)
-            toolbar->SetRecordingTime(time, dotLit, shown);
-    };
+    CRecordingControl::Host host = COverlayRecordingHost::Make(*this);
     m_recordingControl = std::make_unique<CRecordingControl>(
         m_dialogs, *m_screenGrabber,
         CRecordingControl::Flags{recordPointer, qualityPreset, recording, paused, hasSoundDevice},

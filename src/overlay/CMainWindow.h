@@ -80,7 +80,8 @@ public:
     // wholly off the overlay, shows nothing.
     void PresentChanged(const QRect& box);
     void DoRedraw();
-    void SelectDisplay(int index);
+    qreal DevicePixelRatio() const;
+    void SelectDisplay(int index) { LayOut(index, true); }
     void CenterToolbar();
     // The monitors changed while the program runs (Qt's screen signals, the tray menu's own
     // count): the overlay keeps its display, found by name, or goes to the primary one when
@@ -99,7 +100,11 @@ public:
     void OnCmdEraser() { OnCmdTool(CToolRegistry::kEraser); }
     void OnCmdText() { OnCmdTool(CToolRegistry::kText); }
     void OnCmdTool(int number);
-    void OnCmdMouse();
+    void OnCmdMouse() {
+        // A board is never shown while clicks pass through.
+        OnCmdDesktopScene();
+        EnterPointerMode();
+    }
     // A colour, width or size: the value set and its tool chosen.
     void OnCmdToolValue(CommandId id);
     void OnCmdPenColour(CommandId id) { OnCmdToolValue(id); }
@@ -119,10 +124,19 @@ public:
     // Stops a recording in progress and finishes its file; touches no window, so it may run
     // when the display is gone.
     void FinishRecording();
-    void ToggleToolbar();
+    void ToggleToolbar() {
+        if (m_toolbarWindow == toolbar.get())
+            toolbar->Toggle();
+        else if (m_toolbarWindow)
+            m_toolbarWindow->setVisible(!m_toolbarWindow->isVisible());
+    }
     // The webcam window: the Webcam command toggles it; a size choice also shows it.
-    void OnCmdWebcam();
-    void OnCmdWebcamSize(CommandId id);
+    void OnCmdWebcam() { webcamWindow->ToggleWebcam(); }
+    void OnCmdWebcamSize(CommandId id) {
+        webcamWindow->OnCmdSize(id);
+        if (!webcamWindow->IsShown())
+            webcamWindow->ToggleWebcam();
+    }
     CWebcamWindow* WebcamWindow() { return webcamWindow.get(); }
 
     // Pages and scenes; the work is CPageCommands'.
@@ -183,21 +197,32 @@ public:
     void CopyRegionToClipboard();
 
     // The toolbar's window for placement and stacking (tests put a plain window in its place).
-    void SetToolbarWindow(QWidget* toolbar);
+    void SetToolbarWindow(QWidget* window) {
+        m_toolbarWindow = window;
+        SetStackTier(window, EStackTier::Toolbar);
+    }
     // Puts one of our top-level windows into a stacking tier (StackTier.h gives the order); from
     // then on every restack keeps it there, above the overlay.
-    void AddStackedWindow(QWidget* window, EStackTier tier);
+    void AddStackedWindow(QWidget* window, EStackTier tier) { m_stacking.Add(window, tier); }
     CRavlinToolbar* Toolbar() { return toolbar.get(); }
-    void OnCmdHorizontal();
-    void OnCmdVertical();
+    void OnCmdHorizontal() { toolbar->OnCmdHorizontal(); }
+    void OnCmdVertical() { toolbar->OnCmdVertical(); }
 
     // What the toolbar asks of its owner.
     void SendCommand(CommandId id) override { OnCommand(id); }
-    void FinishTextEntry() override;
+    void FinishTextEntry() override {
+        if (textWindow->isVisible())
+            CommitText();
+    }
     bool IsRecording() const override { return recording != 0; }
     bool IsPaused() const override { return paused != 0; }
-    bool IsOwnerWindow(const QWindow* window) const override;
-    void GiveKeyboardTo(QWidget* window) override;
+    bool IsOwnerWindow(const QWindow* window) const override {
+        return window && (window == windowHandle() || window == textWindow->windowHandle());
+    }
+    void GiveKeyboardTo(QWidget* window) override {
+        window->activateWindow();
+        m_displayServer.GiveKeyboardFocus(window->winId());
+    }
     QWidget* ToolbarWindow() const { return m_toolbarWindow; }
 
     // State the rest of the program and the tests read.
@@ -257,13 +282,13 @@ private:
     // The screen inside a rectangle of logical screen coordinates, in device pixels, taken once
     // the overlay's latest change has reached the screen.
     QImage GrabAfterChange(const QRect& screenRect, qreal ratio);
-    ITool& CurrentTool();
+    ITool& CurrentTool() { return m_tools->At(tool); }
     void ChooseTool(int number);
     // After a tool did something: what it wrote composed onto the surface, that and what its
     // previews changed presented, and the tick kept running while a tool wants it.
     void AfterTool();
     // The page under the current tool changed: it prepares again what it takes from it.
-    void ToolPageChanged();
+    void ToolPageChanged() { CurrentTool().PageChanged(); }
     // A command that changes the page or the scene arrived in the middle of a drag: the stroke
     // so far becomes one undo step before the command runs, and the drag draws nothing more
     // until the button is released.
@@ -276,14 +301,13 @@ private:
     bool IsDesktopScene() const override { return desktopScene != 0; }
     ARGB BackgroundColour() const override { return backgroundColour; }
     void RegionSelected(const QRect& region) override;
-    void OnSetCursor();
+    void OnSetCursor() { setCursor(CurrentTool().Cursor()); }
     void UpdateFallbackShape();
     void MakeSurfaces();
     // The overlay over display `index` (the one it covers when there is none such): pages,
     // surfaces, the clip region and the text entry follow it; the toolbar goes to its home there
     // when asked.
     void LayOut(int index, bool placeToolbar);
-    qreal DevicePixelRatio() const;
 
     IDisplayServer& m_displayServer;
     CWindowStacking m_stacking{*this, m_displayServer};
