@@ -1,9 +1,9 @@
 #include "CMainWindow.h"
 
 #include "CBitmap.h"
+#include "CCompositorFallback.h"
 #include "CDisplayWatcher.h"
 #include "CGraphics.h"
-#include "CInkShape.h"
 #include "CInkStrokes.h"
 #include "CMonotonicClock.h"
 #include "COverlayKeys.h"
@@ -44,10 +44,6 @@
 
 namespace {
 constexpr int kFocusSettleMs = 100;
-const char* const kNoCompositorNotice =
-    "No compositing manager is running, so the desktop cannot show through Ravlin's "
-    "drawings. Your drawings stay visible and clicks still reach your programs; while you "
-    "draw, the screen behind the drawings is frozen.";
 } // namespace
 
 CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys)
@@ -169,9 +165,9 @@ void CMainWindow::OnCreate() {
     m_surface.setDevicePixelRatio(DevicePixelRatio());
 
     UpdateToolCursor();
-    m_compositing = m_displayServer.IsCompositing();
+    m_fallback.SetCompositing(m_displayServer.IsCompositing());
     EnterPointerMode();
-    if (!m_compositing)
+    if (!m_fallback.IsCompositing())
         OnCompositingChanged(false);
     toolbar->show();
     webcamWindow->Create();
@@ -230,24 +226,21 @@ void CMainWindow::DoRedraw() {
 void CMainWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const qreal ratio = m_surface.devicePixelRatio();
-    const bool frozenDesktop = !m_compositing && !m_desktopGrab.isNull();
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect& rect : event->region()) {
         const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio,
                             rect.height() * ratio);
-        if (frozenDesktop) {
-            // Without a compositor alpha means nothing to the screen: show the desktop as it was
-            // when drawing began, with the ink over it.
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(QRectF(rect), m_desktopGrab, source);
-            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        }
+        // Over the frozen desktop when there is one.
+        painter.setCompositionMode(m_fallback.PaintDesktop(painter, rect, source)
+                                       ? QPainter::CompositionMode_SourceOver
+                                       : QPainter::CompositionMode_Source);
         painter.drawImage(QRectF(rect), m_surface, source);
         m_previews.Compose(painter, rect);
     }
 }
 
 const QImage& CMainWindow::Surface() const {
+    if (m_previews.ShowsNothing())
+        return m_surface;
     // The surface with the previews composed over it, as the window shows it.
     m_shown = m_surface.copy();
     QPainter painter(&m_shown);
@@ -292,7 +285,7 @@ void CMainWindow::LayOut(int index, bool placeToolbar) {
     ToolPageChanged();
     // Drawing without a compositor shows the desktop frozen under the ink: it must be the
     // desktop of the display the overlay now covers.
-    if (!m_compositing && !m_pointerMode) {
+    if (!m_fallback.IsCompositing() && !m_pointerMode) {
         TakeDesktopGrab();
         UpdateFallbackShape();
     }
@@ -325,28 +318,18 @@ void CMainWindow::CenterToolbar() {
 
 void CMainWindow::EnterPointerMode() {
     m_pointerMode = true;
-    m_desktopGrab = QImage();
+    m_fallback.Thaw();
     ApplyInputTransparency();
     UpdateFallbackShape();
     update();
 }
 
 void CMainWindow::TakeDesktopGrab() {
-    // Take the desktop as it is without our ink on it, to show it frozen under the ink.
-    const QRect rect(QPoint(0, 0), m_surface.size());
-    if (isVisible()) {
-        m_displayServer.SetBoundingShape(winId(), QRegion());
-        m_displayServer.SyncWithScreen();
-    }
-    const QRect area = display->OverlayRect();
-    const qreal ratio = DevicePixelRatio();
-    m_desktopGrab = m_displayServer.GrabScreen(
-        QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(), rect.height()));
-    m_desktopGrab.setDevicePixelRatio(ratio);
+    m_fallback.FreezeDesktop(*this, display->OverlayRect(), DevicePixelRatio(), m_surface.size());
 }
 
 void CMainWindow::LeavePointerMode() {
-    if (!m_compositing)
+    if (!m_fallback.IsCompositing())
         TakeDesktopGrab();
     m_pointerMode = false;
     ApplyInputTransparency();
@@ -612,29 +595,18 @@ void CMainWindow::ApplyInputTransparency() {
 }
 
 void CMainWindow::UpdateFallbackShape() {
-    if (!windowHandle())
-        return;
-    if (m_compositing || !m_pointerMode) {
-        m_displayServer.SetBoundingShape(winId(), std::nullopt);
-        return;
-    }
-    // No compositor and nothing to click: only the ink itself is shown, the desktop stays live
-    // around it.
-    m_displayServer.SetBoundingShape(winId(), CInkShape::Of(Surface()));
+    if (windowHandle())
+        m_fallback.UpdateShape(*this, m_pointerMode,
+                               [this]() -> const QImage& { return Surface(); });
+    m_shown = QImage(); // the picture was only for the shape
 }
 
 void CMainWindow::OnCompositingChanged(bool compositing) {
-    m_compositing = compositing;
-    if (!compositing && !m_fallbackNoticeShown) {
-        m_fallbackNoticeShown = true;
-        m_dialogs.ShowNotice(QString::fromLatin1(kNoCompositorNotice));
-    }
+    m_fallback.SetCompositing(compositing);
     if (!compositing && !m_pointerMode) {
         LeavePointerMode(); // takes the frozen desktop picture
         return;
     }
-    if (compositing)
-        m_desktopGrab = QImage();
     UpdateFallbackShape();
     update();
 }

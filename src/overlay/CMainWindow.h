@@ -4,6 +4,7 @@
 // it.
 #include "CCanvas.h"
 #include "CCommandMap.h"
+#include "CCompositorFallback.h"
 #include "CMenuResource.h"
 #include "CPageCommands.h"
 #include "CPreviewLayer.h"
@@ -232,7 +233,7 @@ public:
     // Tests check that every write to the page was saved for undo first.
     CUndoHistory& UndoHistory() { return m_undo; }
     _PageContext* CurrentPage() { return pages.empty() ? nullptr : pages[currentPage].get(); }
-    bool IsCompositing() const { return m_compositing; }
+    bool IsCompositing() const { return m_fallback.IsCompositing(); }
     bool IsOwnWindow(const QWindow* window) const;
 
     // The focus moved to `focusWindow` (null: to another program).
@@ -332,11 +333,9 @@ private:
     CUndoHistory m_undo;
     CCanvas m_canvas{m_undo, pages, currentPage};
     std::unique_ptr<CPageCommands> m_pageCommands;
-    QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
+    CCompositorFallback m_fallback{m_displayServer, m_dialogs};
     QPointer<QWidget> m_toolbarWindow;
     bool m_pointerMode = true;
-    bool m_compositing = true;
-    bool m_fallbackNoticeShown = false;
     bool m_exiting = false;
     std::unique_ptr<IScreenGrabber> m_screenGrabber;
     std::unique_ptr<CRecordingControl> m_recordingControl;

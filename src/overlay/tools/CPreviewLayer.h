@@ -21,6 +21,8 @@ public:
     // No tool preview any more.
     void Clear();
     bool IsEmpty() const { return m_box.isEmpty(); }
+    // Neither a tool's preview nor a frame.
+    bool ShowsNothing() const { return m_box.isEmpty() && m_frame.isEmpty(); }
 
     // The clip region's dash-dot-dot frame, one pixel outside `region`; an empty region has none.
     void SetFrame(const QRect& region);
