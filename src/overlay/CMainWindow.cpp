@@ -492,6 +492,8 @@ void CMainWindow::wheelEvent(QWheelEvent* event) {
     if (CurrentTool().Wheel(event->angleDelta().y(), event->modifiers())) {
         event->accept();
         AfterTool();
+    } else {
+        QWidget::wheelEvent(event);
     }
 }
 
