@@ -171,8 +171,9 @@ TEST(Canvas, EveryWriteChangesNothingOutsideTheBoxItReportsAtAnyRatio) {
          [](CCanvas& c) {
              CStringFormat format;
              format.SetLineAlignment(EStringAlignment::Center);
-             return c.DrawString(QString::fromUtf8("fjWg\u00C5\u00E7"), CFont("Arial", 40, false),
-                                 QRectF(QPointF(30, 60), QSizeF(0, 0)), format, 0xFF000000);
+             return c.DrawString(QString::fromUtf8("j\u0327W\u00C5\u0301f\u0303"),
+                                 CFont("Arial", 40, false), QRectF(QPointF(30, 60), QSizeF(0, 0)),
+                                 format, 0xFF000000);
          }},
     };
     for (qreal ratio : {1.0, 1.5, 2.0}) {
