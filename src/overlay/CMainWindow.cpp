@@ -75,30 +75,10 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     m_displayWatcher = std::make_unique<CDisplayWatcher>(
         [this](std::vector<_DisplayEntry> displays) { FollowDisplays(std::move(displays)); });
 
-    CPageCommands::Host pageHost;
-    pageHost.interruptStroke = [this] { InterruptStroke(); };
-    pageHost.isDragging = [this] { return buttonDown != 0; };
-    pageHost.redraw = [this] {
-        DoRedraw();
-        ToolPageChanged();
-    };
-    pageHost.setPageInfo = [this](int current, int count) {
-        m_toolbarState->SetPageInfo(current, count);
-    };
-    pageHost.pageSize = [this](QSize& size, qreal& ratio) {
-        size = display->OverlayRect().size();
-        ratio = DevicePixelRatio();
-    };
-    pageHost.boardShown = [this] {
-        if (m_pointerMode) {
-            LeavePointerMode();
-            // From pointer mode at start no tool cursor was ever built.
-            UpdateToolCursor();
-        }
-    };
     m_pageCommands = std::make_unique<CPageCommands>(
         pages, currentPage, m_canvas,
-        CPageCommands::Scene{desktopScene, backgroundColour, boardColour}, std::move(pageHost));
+        CPageCommands::Scene{desktopScene, backgroundColour, boardColour},
+        static_cast<CPageCommands::IHost&>(*this));
 
     m_displayServer.SetCompositingChangedHandler([this](bool on) { OnCompositingChanged(on); });
     m_displayServer.SetStackingChangedHandler([this] { m_stacking.Keep(); });
@@ -357,6 +337,14 @@ void CMainWindow::mousePressEvent(QMouseEvent* event) {
 
 void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
     OnMouseMove(event->position().toPoint());
+}
+
+void CMainWindow::BoardShown() {
+    if (m_pointerMode) {
+        LeavePointerMode();
+        // From pointer mode at start no tool cursor was ever built.
+        UpdateToolCursor();
+    }
 }
 
 void CMainWindow::CommitText() {

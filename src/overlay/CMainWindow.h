@@ -41,7 +41,10 @@ class IGlobalKeys;
 class IScreenGrabber;
 class CRecordingControl;
 
-class CMainWindow : public QWidget, public IToolbarOwner, private IToolHost {
+class CMainWindow : public QWidget,
+                    public IToolbarOwner,
+                    private IToolHost,
+                    private CPageCommands::IHost {
     Q_OBJECT
 public:
     CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys);
@@ -293,7 +296,19 @@ private:
     // A command that changes the page or the scene arrived in the middle of a drag: the stroke
     // so far becomes one undo step before the command runs, and the drag draws nothing more
     // until the button is released.
-    void InterruptStroke();
+    void InterruptStroke() override;
+    // What the page commands need of the overlay.
+    bool IsDragging() const override { return buttonDown != 0; }
+    void PageShownChanged() override {
+        DoRedraw();
+        ToolPageChanged();
+    }
+    void SetPageInfo(int current, int count) override {
+        m_toolbarState->SetPageInfo(current, count);
+    }
+    QSize PageSize() const override { return display->OverlayRect().size(); }
+    qreal PageRatio() const override { return DevicePixelRatio(); }
+    void BoardShown() override;
     // What the tools need of the overlay.
     CCanvas& Canvas() override { return m_canvas; }
     CPreviewLayer& Previews() override { return m_previews; }

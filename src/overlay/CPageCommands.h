@@ -7,22 +7,28 @@
 #include "_PageContext.h"
 
 #include <QSize>
-#include <functional>
 #include <memory>
 #include <vector>
 
 class CPageCommands {
 public:
     // What the commands need of the overlay.
-    struct Host {
-        std::function<void()> interruptStroke; // a drag that writes the page ends here
-        std::function<bool()> isDragging;
+    class IHost {
+    public:
+        // A drag that writes the page ends here.
+        virtual void InterruptStroke() = 0;
+        virtual bool IsDragging() const = 0;
         // The page or the scene changed: the surface is rebuilt and the tools prepare again.
-        std::function<void()> redraw;
-        std::function<void(int current, int count)> setPageInfo;
-        std::function<void(QSize& logicalSize, qreal& ratio)> pageSize;
+        virtual void PageShownChanged() = 0;
+        virtual void SetPageInfo(int current, int count) = 0;
+        // The size and the device pixel ratio a new page is made at.
+        virtual QSize PageSize() const = 0;
+        virtual qreal PageRatio() const = 0;
         // A board came up: drawing on it begins (pointer mode ends).
-        std::function<void()> boardShown;
+        virtual void BoardShown() = 0;
+
+    protected:
+        ~IHost() = default;
     };
     // The scene behind the page: the desktop (1) or a board (0) of `boardColour`, and the
     // colour the surface is cleared to under the page.
@@ -33,9 +39,8 @@ public:
     };
 
     CPageCommands(CCanvas::Pages& pages, size_t& currentPage, CCanvas& canvas, Scene scene,
-                  Host host)
-        : m_pages(pages), m_current(currentPage), m_canvas(canvas), m_scene(scene),
-          m_host(std::move(host)) {}
+                  IHost& host)
+        : m_pages(pages), m_current(currentPage), m_canvas(canvas), m_scene(scene), m_host(host) {}
 
     void NewPage();
     void NextPage();
@@ -59,5 +64,5 @@ private:
     size_t& m_current;
     CCanvas& m_canvas;
     Scene m_scene;
-    Host m_host;
+    IHost& m_host;
 };
