@@ -54,7 +54,8 @@ TEST_F(ToolStateTest, EachCommandSetsItsToolAndValueAndEndsPointerMode) {
         EXPECT_EQ(overlay->Values().penColour, c.after.penColour) << c.id;
         EXPECT_EQ(overlay->Values().penWidth, c.after.penWidth) << c.id;
         EXPECT_EQ(overlay->Values().markerColour, c.after.markerColour) << c.id;
-        EXPECT_EQ(overlay->Values().markerWidth, c.after.tool == 1 && c.id != ID_MARKER ? 20 : 7) << c.id;
+        EXPECT_EQ(overlay->Values().markerWidth, c.after.tool == 1 && c.id != ID_MARKER ? 20 : 7)
+            << c.id;
         EXPECT_EQ(overlay->Values().eraserWidth, c.after.eraserWidth) << c.id;
         EXPECT_EQ(overlay->Values().textColour, c.after.textColour) << c.id;
         EXPECT_EQ(overlay->Values().textSize, c.after.textSize) << c.id;
