@@ -18,6 +18,7 @@
 #include "CMainWindow.h"
 #include "CPageStore.h"
 #include "CQtDialogs.h"
+#include "CTextTool.h"
 #include "CUndoHistory.h"
 #include "CommandIds.h"
 #include "x11/CX11DisplayServer.h"
@@ -192,7 +193,7 @@ void BM_TextPreviewTick(benchmark::State& state) {
     CServerCpu server(state);
     for (auto _ : state) {
         typed = typed % sentence.size() + 1;
-        bench.overlay.text = sentence.left(typed);
+        bench.overlay.Tools().Text().text = sentence.left(typed);
         bench.overlay.OnTimer(CMainWindow::kStrokeTimerId);
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();

@@ -187,6 +187,19 @@ QRectF CGraphics::MeasureString(const QString& text, const CFont& font, const QR
     return metrics.boundingRect(layout, flags, text);
 }
 
+QRectF CGraphics::MeasureStringInk(const QString& text, const CFont& font, const QRectF& layout,
+                                   const CStringFormat& format) const {
+    if (text.isEmpty())
+        return QRectF();
+    const QFontMetricsF metrics = m_target != nullptr && !m_target->isNull()
+                                      ? QFontMetricsF(font.ToQFont(), m_target)
+                                      : QFontMetricsF(font.ToQFont());
+    // The line sits where MeasureString puts it, its baseline an ascent below the line's top.
+    const QRectF line = MeasureString(text, font, layout, format);
+    const QRectF glyphs = metrics.tightBoundingRect(text);
+    return glyphs.translated(line.left(), line.top() + metrics.ascent());
+}
+
 QBrush CGraphics::SurfaceAnchored(const CBrush& brush) const {
     if (!brush.IsTexture() || brush.TextureImage().isNull())
         return brush.ToQBrush();

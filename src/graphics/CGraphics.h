@@ -83,6 +83,10 @@ public:
     // wide as the text, even past the layout's edge), otherwise wrapped at the layout's width.
     QRectF MeasureString(const QString& text, const CFont& font, const QRectF& layout,
                          const CStringFormat& format) const;
+    // Where DrawString's glyphs leave ink for one line of text: the glyphs' own outlines, which
+    // can lean past the measure (an "f" or a "j" past the advance, marks past the ascent).
+    QRectF MeasureStringInk(const QString& text, const CFont& font, const QRectF& layout,
+                            const CStringFormat& format) const;
 
     // For the rare drawing this class does not cover. Leave the painter's state as found.
     QPainter& Painter() { return m_painter; }

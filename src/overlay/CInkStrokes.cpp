@@ -17,15 +17,6 @@ QRect SegmentBox(const std::vector<QPoint>& points, float width) {
     return QRect(QPoint(left - margin, top - margin), QPoint(right + margin, bottom + margin));
 }
 
-// A union that keeps a zero rectangle at the origin as a corner: the marker's dirty area has
-// always grown from it, and its refresh relies on nothing more than covering the stroke.
-QRect UnionKeepingOrigin(const QRect& a, const QRect& b) {
-    const int left = std::min(a.x(), b.x());
-    const int top = std::min(a.y(), b.y());
-    const int right = std::max(a.x() + a.width(), b.x() + b.width());
-    const int bottom = std::max(a.y() + a.height(), b.y() + b.height());
-    return QRect(left, top, right - left, bottom - top);
-}
 } // namespace
 
 bool CInkStrokes::Moves(const std::vector<QPoint>& points) {
@@ -68,34 +59,6 @@ QRect CInkStrokes::DrawPen(QImage& page, const std::vector<QPoint>& points, ARGB
     return SegmentBox(points, width * 2);
 }
 
-QRect CInkStrokes::DrawMarker(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
-                              int width, QRect& dirtyRect) {
-    CGraphicsPath path;
-    path.AddLines(points);
-    const CPen pen(CBrush::Texture(paint), static_cast<float>(width));
-    dirtyRect = UnionKeepingOrigin(dirtyRect, path.GetBounds(&pen).toAlignedRect());
-    CGraphics graphics(&page);
-    graphics.SetCompositingMode(ECompositingMode::SourceCopy);
-    graphics.SetSmoothingMode(ESmoothingMode::None);
-    graphics.DrawPath(pen, path);
-    return SegmentBox(points, static_cast<float>(width));
-}
-
-QRect CInkStrokes::DrawEraser(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
-                              int width, bool boardScene) {
-    CGraphicsPath path;
-    path.AddLines(points);
-    CPen pen(CBrush::Texture(paint), static_cast<float>(width));
-    if (boardScene)
-        pen.SetBrush(CBrush::Solid(0x00FFFFFF));
-    // Hard edges, whatever the last stroke used: erased is erased.
-    CGraphics graphics(&page);
-    graphics.SetCompositingMode(ECompositingMode::SourceCopy);
-    graphics.SetSmoothingMode(ESmoothingMode::None);
-    graphics.DrawPath(pen, path);
-    return SegmentBox(points, static_cast<float>(width));
-}
-
 void CInkStrokes::Compose(QImage& surface, const QImage& page, ARGB backgroundColour,
                           const QRect& box) {
     CGraphics graphics(&surface);
@@ -121,38 +84,4 @@ void CInkStrokes::RefreshToolTexture(QImage& texture, int tool, const QImage& pa
     } else if (tool == 2) {
         graphics.Clear(backgroundColour);
     }
-}
-
-QRect CInkStrokes::Normalised(const QRect& region) {
-    int x = region.x(), y = region.y(), w = region.width(), h = region.height();
-    if (w < 0) {
-        x += w;
-        w = -w;
-    }
-    if (h < 0) {
-        y += h;
-        h = -h;
-    }
-    return QRect(x, y, w, h);
-}
-
-void CInkStrokes::DrawRegionPreview(QImage& surface, const QImage& page, bool desktopScene,
-                                    ARGB boardColour, const QRect& region) {
-    CGraphics graphics(&surface);
-    graphics.SetCompositingMode(ECompositingMode::SourceCopy);
-    if (!desktopScene) {
-        graphics.Clear(boardColour);
-        graphics.SetCompositingMode(ECompositingMode::SourceOver);
-    }
-    graphics.DrawImage(page, QPoint(0, 0));
-    graphics.SetCompositingMode(ECompositingMode::SourceOver);
-    const QRect area = Normalised(region);
-    graphics.FillRectangle(CBrush::Solid(0x7FC8FF00), area);
-    CStringFormat format;
-    format.SetAlignment(EStringAlignment::Center);
-    format.SetLineAlignment(EStringAlignment::Center);
-    format.SetFormatFlags(kStringFormatNoWrap);
-    graphics.DrawString(QStringLiteral("(%1 \u00D7 %2)").arg(area.width()).arg(area.height()),
-                        CFont("Courier New", 12, true), QRectF(area), format,
-                        CBrush::Solid(0xFFFF0000));
 }

@@ -14,14 +14,6 @@ class CInkStrokes {
 public:
     // A cardinal spline through the points, blended onto the page.
     static QRect DrawPen(QImage& page, const std::vector<QPoint>& points, ARGB colour, float width);
-    // Lines through the points painted with the prepared marker paint, copied (not blended) so
-    // that a stroke crossing itself keeps one layer of tint. Widens `dirtyRect` by the segment.
-    static QRect DrawMarker(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
-                            int width, QRect& dirtyRect);
-    // Lines through the points, leaving the page's empty value: the background's alpha-1 white
-    // (the eraser's paint) on the desktop, transparent on a board.
-    static QRect DrawEraser(QImage& page, const std::vector<QPoint>& points, const QImage& paint,
-                            int width, bool boardScene);
     // The box (overlay coordinates) that drawing `points` with the pen (tool 0), the marker (1)
     // or the eraser (2) of `width` can change, known before drawing: the undo history saves
     // what lies under it first, so it must hold every pixel the drawing may reach.
@@ -37,11 +29,6 @@ public:
                                    ARGB backgroundColour, ARGB markerColour,
                                    const std::optional<QRect>& rect);
 
-    // The region-selection picture: the page over the scene, the region tinted, and its size.
-    static void DrawRegionPreview(QImage& surface, const QImage& page, bool desktopScene,
-                                  ARGB boardColour, const QRect& region);
-    // A region with negative width or height turned into the same area with positive ones.
-    static QRect Normalised(const QRect& region);
     // True when the points go somewhere: a click without a move draws nothing.
     static bool Moves(const std::vector<QPoint>& points);
 };

@@ -1,11 +1,14 @@
 #include "CMainWindow.h"
 
 #include "CBitmap.h"
+#include "CCompositorFallback.h"
 #include "CDisplayWatcher.h"
 #include "CGraphics.h"
-#include "CInkShape.h"
 #include "CInkStrokes.h"
+#include "CMonotonicClock.h"
 #include "COverlayKeys.h"
+#include "COverlayRecordingHost.h"
+#include "CPageCommands.h"
 #include "CPageStore.h"
 #include "CPages.h"
 #include "CPen.h"
@@ -33,21 +36,20 @@
 #include <QScreen>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QWheelEvent>
 #include <QWindow>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace {
 constexpr int kFocusSettleMs = 100;
-const char* const kNoCompositorNotice =
-    "No compositing manager is running, so the desktop cannot show through Ravlin's "
-    "drawings. Your drawings stay visible and clicks still reach your programs; while you "
-    "draw, the screen behind the drawings is frozen.";
 } // namespace
 
 CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys)
     : hotKeys(globalKeys), m_displayServer(displayServer), m_dialogs(dialogs),
       m_globalKeys(globalKeys) {
+    m_clock = &CMonotonicClock::NowMs;
     // The toolbar comes first: it opens the log and reads its definition file.
     toolbar = std::make_unique<CRavlinToolbar>(*this, dialogs);
     m_toolbarWindow = toolbar.get();
@@ -55,10 +57,11 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     hotKeys.BuildDefaultHotKeys();
     m_globalKeys.SetHotKeyHandler([this](int id) { OnHotKey(id); });
     textWindow = std::make_unique<CTextWindow>();
-    textWindow->onTextChanged = [this](const QString& typed) { text = typed; };
+    m_tools = std::make_unique<CToolRegistry>(static_cast<IToolHost&>(*this), clipRegion,
+                                              *textWindow, displayServer);
+    textWindow->onTextChanged = [this](const QString& typed) { m_tools->Text().text = typed; };
     textWindow->onCommit = [this] { CommitText(); };
     textWindow->onCancel = [this] { CancelText(); };
-    m_textTool = std::make_unique<CTextTool>(*textWindow, displayServer);
     m_screenshotSaver = std::make_unique<CScreenshotSaver>(dialogs);
     AddStackedWindow(toolbar.get(), EStackTier::Toolbar);
     AddStackedWindow(textWindow.get(), EStackTier::TextBubble);
@@ -71,6 +74,11 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     display->SetCurrentDisplay(0);
     m_displayWatcher = std::make_unique<CDisplayWatcher>(
         [this](std::vector<_DisplayEntry> displays) { FollowDisplays(std::move(displays)); });
+
+    m_pageCommands = std::make_unique<CPageCommands>(
+        pages, currentPage, m_canvas,
+        CPageCommands::Scene{desktopScene, backgroundColour, boardColour},
+        static_cast<CPageCommands::IHost&>(*this));
 
     m_displayServer.SetCompositingChangedHandler([this](bool on) { OnCompositingChanged(on); });
     m_displayServer.SetStackingChangedHandler([this] { m_stacking.Keep(); });
@@ -118,9 +126,8 @@ void CMainWindow::CreateOverlay() {
 void CMainWindow::MakeSurfaces() {
     const qreal ratio = DevicePixelRatio();
     const QSize size = display->OverlayRect().size();
-    toolTexture =
-        CBitmap::CreateBitmap(qRound(size.width() * ratio), qRound(size.height() * ratio));
-    toolTexture.setDevicePixelRatio(ratio);
+    m_tools->Resize(size, ratio);
+    m_previews.Resize(size, ratio);
 }
 
 void CMainWindow::OnCreate() {
@@ -138,45 +145,13 @@ void CMainWindow::OnCreate() {
     m_surface.setDevicePixelRatio(DevicePixelRatio());
 
     UpdateToolCursor();
-    m_compositing = m_displayServer.IsCompositing();
+    m_fallback.SetCompositing(m_displayServer.IsCompositing());
     EnterPointerMode();
-    if (!m_compositing)
+    if (!m_fallback.IsCompositing())
         OnCompositingChanged(false);
     toolbar->show();
     webcamWindow->Create();
     toolbar->CheckMenuItem("webcam", webcamWindow->SizeCommand());
-}
-
-void CMainWindow::OnCmdWebcam() {
-    webcamWindow->ToggleWebcam();
-}
-
-void CMainWindow::OnCmdWebcamSize(CommandId id) {
-    webcamWindow->OnCmdSize(id);
-    if (!webcamWindow->IsShown())
-        webcamWindow->ToggleWebcam();
-}
-
-bool CMainWindow::IsOwnerWindow(const QWindow* window) const {
-    return window && (window == windowHandle() || window == textWindow->windowHandle());
-}
-
-void CMainWindow::GiveKeyboardTo(QWidget* window) {
-    window->activateWindow();
-    m_displayServer.GiveKeyboardFocus(window->winId());
-}
-
-void CMainWindow::FinishTextEntry() {
-    if (textWindow->isVisible())
-        CommitText();
-}
-
-void CMainWindow::OnCmdHorizontal() {
-    toolbar->OnCmdHorizontal();
-}
-
-void CMainWindow::OnCmdVertical() {
-    toolbar->OnCmdVertical();
 }
 
 bool CMainWindow::IsOwnWindow(const QWindow* window) const {
@@ -193,6 +168,7 @@ bool CMainWindow::IsOwnWindow(const QWindow* window) const {
 
 void CMainWindow::PresentSurface() {
     PrepareSurfaceForPresent();
+    m_previews.TakeDirty(); // all of it is shown
     UpdateFallbackShape();
     update();
 }
@@ -200,28 +176,23 @@ void CMainWindow::PresentSurface() {
 void CMainWindow::PresentChanged(const QRect& box) {
     // A drawing tick: only the box it touched goes to the screen, and a box wholly off the
     // overlay (a drag that went on to another monitor) costs nothing at all.
-    const QRect visible = box.intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
+    PrepareSurfaceForPresent();
+    const QRect visible = box.united(m_previews.TakeDirty())
+                              .intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
     if (visible.isEmpty())
         return;
-    PrepareSurfaceForPresent();
     update(visible);
 }
 
 void CMainWindow::PrepareSurfaceForPresent() {
-    if (clipRegion.width() > 0 && clipRegion.height() > 0) {
-        CGraphics graphics(&m_surface);
-        CPen pen(0xFF000000u, 1.0f);
-        pen.SetDashStyle(EDashStyle::DashDotDot);
-        graphics.DrawRectangle(pen, QRect(clipRegion.x() - 1, clipRegion.y() - 1,
-                                          clipRegion.width() + 2, clipRegion.height() + 2));
-    }
+    m_previews.SetFrame(clipRegion);
     // Presenting also puts the window over the overlay rectangle.
     if (geometry() != display->OverlayRect())
         setGeometry(display->OverlayRect());
 }
 
 void CMainWindow::DoRedraw() {
-    m_textTool->ForgetPreview();
+    m_canvas.TakeChanged(); // all of it is composed again
     if (_PageContext* page = CurrentPage()) {
         CGraphics graphics(&m_surface);
         graphics.SetSmoothingMode(ESmoothingMode::AntiAlias);
@@ -235,20 +206,26 @@ void CMainWindow::DoRedraw() {
 void CMainWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const qreal ratio = m_surface.devicePixelRatio();
-    const bool frozenDesktop = !m_compositing && !m_desktopGrab.isNull();
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
     for (const QRect& rect : event->region()) {
         const QRectF source(rect.x() * ratio, rect.y() * ratio, rect.width() * ratio,
                             rect.height() * ratio);
-        if (frozenDesktop) {
-            // Without a compositor alpha means nothing to the screen: show the desktop as it was
-            // when drawing began, with the ink over it.
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(QRectF(rect), m_desktopGrab, source);
-            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        }
+        // Over the frozen desktop when there is one.
+        painter.setCompositionMode(m_fallback.PaintDesktop(painter, rect, source)
+                                       ? QPainter::CompositionMode_SourceOver
+                                       : QPainter::CompositionMode_Source);
         painter.drawImage(QRectF(rect), m_surface, source);
+        m_previews.Compose(painter, rect);
     }
+}
+
+const QImage& CMainWindow::Surface() const {
+    if (m_previews.ShowsNothing())
+        return m_surface;
+    // The surface with the previews composed over it, as the window shows it.
+    m_shown = m_surface.copy();
+    QPainter painter(&m_shown);
+    m_previews.Compose(painter, QRect(QPoint(0, 0), m_surface.deviceIndependentSize().toSize()));
+    return m_shown;
 }
 
 void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
@@ -260,10 +237,6 @@ void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
     if (follow.relayout)
         LayOut(follow.index, follow.gone);
     CWindowsOnScreen::Keep(*display);
-}
-
-void CMainWindow::SelectDisplay(int index) {
-    LayOut(index, true);
 }
 
 void CMainWindow::LayOut(int index, bool placeToolbar) {
@@ -289,10 +262,10 @@ void CMainWindow::LayOut(int index, bool placeToolbar) {
     MakeSurfaces();
     // The new texture is blank: the marker would copy transparent paint over the ink, the
     // eraser leave nothing instead of the background.
-    RefreshToolTexture();
+    ToolPageChanged();
     // Drawing without a compositor shows the desktop frozen under the ink: it must be the
     // desktop of the display the overlay now covers.
-    if (!m_compositing && !m_pointerMode) {
+    if (!m_fallback.IsCompositing() && !m_pointerMode) {
         TakeDesktopGrab();
         UpdateFallbackShape();
     }
@@ -303,7 +276,7 @@ void CMainWindow::LayOut(int index, bool placeToolbar) {
         clipRegion = QRect(nw * clipRegion.x() / ow, nh * clipRegion.y() / oh,
                            nw * clipRegion.width() / ow, nh * clipRegion.height() / oh);
     }
-    m_textTool->FollowDisplay(oldRect, newRect, textAnchorX, textAnchorY);
+    m_tools->Text().FollowDisplay(oldRect, newRect);
     DoRedraw();
 }
 
@@ -325,28 +298,18 @@ void CMainWindow::CenterToolbar() {
 
 void CMainWindow::EnterPointerMode() {
     m_pointerMode = true;
-    m_desktopGrab = QImage();
+    m_fallback.Thaw();
     ApplyInputTransparency();
     UpdateFallbackShape();
     update();
 }
 
 void CMainWindow::TakeDesktopGrab() {
-    // Take the desktop as it is without our ink on it, to show it frozen under the ink.
-    const QRect rect(QPoint(0, 0), m_surface.size());
-    if (isVisible()) {
-        m_displayServer.SetBoundingShape(winId(), QRegion());
-        m_displayServer.SyncWithScreen();
-    }
-    const QRect area = display->OverlayRect();
-    const qreal ratio = DevicePixelRatio();
-    m_desktopGrab = m_displayServer.GrabScreen(
-        QRect(qRound(area.x() * ratio), qRound(area.y() * ratio), rect.width(), rect.height()));
-    m_desktopGrab.setDevicePixelRatio(ratio);
+    m_fallback.FreezeDesktop(*this, display->OverlayRect(), DevicePixelRatio(), m_surface.size());
 }
 
 void CMainWindow::LeavePointerMode() {
-    if (!m_compositing)
+    if (!m_fallback.IsCompositing())
         TakeDesktopGrab();
     m_pointerMode = false;
     ApplyInputTransparency();
@@ -376,6 +339,19 @@ void CMainWindow::mouseMoveEvent(QMouseEvent* event) {
     OnMouseMove(event->position().toPoint());
 }
 
+void CMainWindow::BoardShown() {
+    if (m_pointerMode) {
+        LeavePointerMode();
+        // From pointer mode at start no tool cursor was ever built.
+        UpdateToolCursor();
+    }
+}
+
+void CMainWindow::CommitText() {
+    m_tools->Text().Commit();
+    CancelText();
+}
+
 void CMainWindow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         OnLButtonUp(event->position().toPoint());
@@ -390,221 +366,102 @@ void CMainWindow::timerEvent(QTimerEvent* event) {
 
 void CMainWindow::OnLButtonDown(const QPoint& point) {
     buttonDown = 1;
-    BeginStroke(point);
-    AddStrokePoint(point);
+    m_dragTool = &CurrentTool();
+    m_dragTool->Press(point);
+    AfterTool();
 }
 
 void CMainWindow::OnMouseMove(const QPoint& point) {
-    if (buttonDown)
-        AddStrokePoint(point);
+    // Gathered only: the tick draws.
+    if (buttonDown && m_dragTool)
+        m_dragTool->Move(point);
 }
 
 void CMainWindow::OnLButtonUp(const QPoint& point) {
-    if (!buttonDown)
+    if (!buttonDown || !m_dragTool)
         return;
-    AddStrokePoint(point);
     buttonDown = 0;
-    EndStroke(point);
-}
-
-void CMainWindow::BeginStroke(const QPoint& point) {
-    dirtyRect = QRect(0, 0, 0, 0);
-    if (tool <= 2 && CurrentPage())
-        m_undo.BeginStep(*CurrentPage());
-    if (tool == 3)
-        clipRegion = QRect(point.x(), point.y(), clipRegion.width(), clipRegion.height());
-    if (tool == 4) {
-        textAnchorX = static_cast<float>(point.x());
-        textAnchorY = static_cast<float>(point.y());
-        PlaceTextWindow(point, true);
-    }
-    m_strokeTimer.start(kStrokePeriodMs, this);
-}
-
-void CMainWindow::AddStrokePoint(const QPoint& point) {
-    if (tool == 3) {
-        // Even sizes that keep their sign (division truncates toward zero).
-        clipRegion = QRect(clipRegion.x(), clipRegion.y(), (point.x() - clipRegion.x()) / 2 * 2,
-                           (point.y() - clipRegion.y()) / 2 * 2);
-    }
-    if (tool == 4) {
-        textAnchorX = static_cast<float>(point.x());
-        textAnchorY = static_cast<float>(point.y());
-    }
-    strokePoints.push_back(point);
-}
-
-void CMainWindow::FinishStrokeSoFar() {
-    // What was gathered since the last tick is drawn, not dropped: a quick stroke keeps its
-    // end. A click without a move still draws nothing.
-    if (tool <= 2 && strokePoints.size() > 1)
-        DrawStrokeStep();
-    strokePoints.clear();
-    if (m_undo.IsStepOpen() && CurrentPage())
-        m_undo.EndStep(*CurrentPage(), pages);
+    std::exchange(m_dragTool, nullptr)->Release(point);
+    AfterTool();
 }
 
 void CMainWindow::InterruptStroke() {
-    // Only a drag that writes to the page has a step open; the region's and the text's drags
-    // go on.
-    if (!buttonDown || !m_undo.IsStepOpen())
+    // Only a drag that writes to the page ends here; the region's and the text's drags go on.
+    if (!buttonDown || !m_dragTool || !m_dragTool->WritesPage())
         return;
-    FinishStrokeSoFar();
     buttonDown = 0; // the moves and the release that follow are the rest of a finished drag
-    if (!textWindow->isVisible())
+    std::exchange(m_dragTool, nullptr)->Cancel();
+    AfterTool();
+}
+
+void CMainWindow::OnTimer(int id) {
+    if (id != kStrokeTimerId)
+        return;
+    const std::uint32_t now = m_clock();
+    for (int i = 0; i < m_tools->Count(); ++i)
+        if (m_tools->At(i).WantsTicks())
+            m_tools->At(i).Tick(now);
+    AfterTool();
+}
+
+void CMainWindow::AfterTool() {
+    // What the tool wrote goes from the page to the surface, so the surface always shows
+    // exactly what a rebuild would; the previews are composed over it when presenting.
+    const QRect changed = m_canvas.TakeChanged().intersected(
+        QRect(QPoint(0, 0), m_surface.deviceIndependentSize().toSize()));
+    if (!changed.isEmpty() && CurrentPage())
+        CInkStrokes::Compose(m_surface, CurrentPage()->bitmap, backgroundColour, changed);
+    PresentChanged(changed);
+    // The tick runs only while a tool has something to do at it.
+    bool ticks = false;
+    for (int i = 0; i < m_tools->Count() && !ticks; ++i)
+        ticks = m_tools->At(i).WantsTicks();
+    if (ticks && !m_strokeTimer.isActive())
+        m_strokeTimer.start(kStrokePeriodMs, this);
+    else if (!ticks)
         m_strokeTimer.stop();
-    RefreshToolTexture(dirtyRect);
-}
-
-void CMainWindow::EndStroke(const QPoint& point) {
-    FinishStrokeSoFar();
-    if (tool == 3)
-        EndClipSelection();
-    else if (tool == 4)
-        PlaceTextWindow(point, false);
-    // The timer goes on only while there is a text preview to keep drawing.
-    if (!textWindow->isVisible())
-        m_strokeTimer.stop();
-    RefreshToolTexture(dirtyRect);
-}
-
-void CMainWindow::PlaceTextWindow(const QPoint& point, bool show) {
-    m_textTool->PlaceWindow(m_surface, display->OverlayRect(), point, textSize, show);
-}
-
-CTextLook CMainWindow::TextLook() const {
-    return {text, QPointF(textAnchorX, textAnchorY), textSize, textColour};
-}
-
-QRect CMainWindow::DrawTextAnnotation(QImage& target, bool preview) {
-    return CTextTool::Draw(target, TextLook(), preview);
-}
-
-void CMainWindow::DrawTextPreview() {
-    if (_PageContext* page = CurrentPage())
-        PresentChanged(
-            m_textTool->DrawPreview(m_surface, page->bitmap, backgroundColour, TextLook(), rect()));
-}
-
-void CMainWindow::CommitText() {
-    if (_PageContext* page = CurrentPage()) {
-        m_undo.BeginStep(*page);
-        m_undo.TouchOverlayBox(*page, CTextTool::InkBounds(page->bitmap, TextLook()));
-        DrawTextAnnotation(page->bitmap, false);
-        m_undo.EndStep(*page, pages);
-    }
-    CancelText();
 }
 
 void CMainWindow::CancelText() {
-    text.clear();
-    m_strokeTimer.stop();
+    m_tools->Text().Discard();
+    m_canvas.TakeChanged(); // the redraw shows all of it
     DoRedraw();
     textWindow->ClearText();
     // The keyboard goes back to the overlay, not to nowhere.
     TakeKeyboard();
     textWindow->hide();
+    AfterTool();
 }
 
-void CMainWindow::EndClipSelection() {
-    clipRegion = CInkStrokes::Normalised(clipRegion);
+void CMainWindow::RegionSelected(const QRect& /*region*/) {
     tool = savedTool;
     DoRedraw();
-    RefreshToolTexture();
+    ToolPageChanged();
     UpdateToolCursor();
     // The surface without the tint and the readout is on the screen before the grab.
     CopyRegionToClipboard();
 }
 
-void CMainWindow::OnTimer(int id) {
-    if (id == kStrokeTimerId)
-        DrawStrokeStep();
-}
-
-void CMainWindow::DrawStrokeStep() {
-    const size_t n = strokePoints.size();
-    _PageContext* page = CurrentPage();
-    if (!page || (tool != 4 && n <= 1))
-        return;
-    QRect changed;
-    if (tool <= 2 && CInkStrokes::Moves(strokePoints)) {
-        // The undo step saves what the segment is about to cover.
-        const float width =
-            tool == 0 ? penWidth : static_cast<float>(tool == 1 ? markerWidth : eraserWidth);
-        m_undo.TouchOverlayBox(*page, CInkStrokes::StrokeBounds(tool, strokePoints, width));
-    }
-    switch (tool) {
-    case 0:
-        if (CInkStrokes::Moves(strokePoints))
-            changed = CInkStrokes::DrawPen(page->bitmap, strokePoints, penColour, penWidth);
-        break;
-    case 1:
-        if (CInkStrokes::Moves(strokePoints))
-            changed = CInkStrokes::DrawMarker(page->bitmap, strokePoints, toolTexture, markerWidth,
-                                              dirtyRect);
-        break;
-    case 2:
-        if (CInkStrokes::Moves(strokePoints))
-            changed = CInkStrokes::DrawEraser(page->bitmap, strokePoints, toolTexture, eraserWidth,
-                                              desktopScene == 0);
-        break;
-    case 3:
-        CInkStrokes::DrawRegionPreview(m_surface, page->bitmap, desktopScene != 0, boardColour,
-                                       clipRegion);
-        changed = rect();
-        break;
-    case 4:
-        DrawTextPreview();
-        break;
-    default:
-        break;
-    }
-    if (n > 1)
-        strokePoints.erase(strokePoints.begin(), strokePoints.end() - 1);
-    changed = changed.intersected(QRect(QPoint(0, 0), display->OverlayRect().size()));
-    if (changed.isEmpty())
-        return;
-    // The ink went to the page; the surface takes the changed box from it, so it shows exactly
-    // what a rebuild would.
-    if (tool <= 2)
-        CInkStrokes::Compose(m_surface, page->bitmap, backgroundColour, changed);
-    PresentChanged(changed);
-}
-
-void CMainWindow::RefreshToolTexture(const std::optional<QRect>& rect) {
-    if (_PageContext* page = CurrentPage())
-        CInkStrokes::RefreshToolTexture(toolTexture, tool, page->bitmap, desktopScene != 0,
-                                        backgroundColour, markerColour, rect);
+void CMainWindow::ChooseTool(int number) {
+    tool = number;
+    CurrentTool().Chosen();
+    UpdateToolCursor();
 }
 
 void CMainWindow::UpdateToolCursor() {
-    if (m_pointerMode)
-        return;
-    if (tool >= 0 && tool <= 2) {
-        const ARGB colours[] = {penColour, markerColour, 0};
-        m_toolCursors[tool] = CToolCursors::Build(tool, colours[tool]);
-    }
-    // The region selection's cross and the text tool's arrow have nothing to build, but they
-    // still replace whatever the last tool showed.
-    OnSetCursor();
-}
-
-void CMainWindow::OnSetCursor() {
-    if (tool >= 0 && tool <= 2)
-        setCursor(m_toolCursors[tool]);
-    else if (tool == 3)
-        setCursor(Qt::CrossCursor);
-    else
-        setCursor(Qt::ArrowCursor);
+    // The region selection's cross and the text tool's arrow replace whatever the last tool
+    // showed too.
+    if (!m_pointerMode)
+        OnSetCursor();
 }
 
 void CMainWindow::OnRButtonDown(const QPoint& point) {
-    static const char* const kPopups[] = {"pen", "marker", "eraser", nullptr, "text"};
-    if (tool < 0 || tool > 4 || !kPopups[tool])
+    const QString caption = CurrentTool().MenuCaption();
+    if (caption.isEmpty())
         return;
-    const CMenuPopup* popup = m_menu.FindPopupByCaption(QString::fromLatin1(kPopups[tool]));
+    const CMenuPopup* popup = m_menu.FindPopupByCaption(caption);
     if (!popup) {
-        Trace("Error, cannot find submenu %s\n", kPopups[tool]);
+        Trace("Error, cannot find submenu %s\n", qPrintable(caption));
         return;
     }
     const QPoint at = display->OverlayRect().topLeft() + point;
@@ -619,7 +476,20 @@ void CMainWindow::keyPressEvent(QKeyEvent* event) {
         event->accept();
 }
 
+void CMainWindow::wheelEvent(QWheelEvent* event) {
+    if (CurrentTool().Wheel(event->angleDelta().y(), event->modifiers())) {
+        event->accept();
+        AfterTool();
+    } else {
+        QWidget::wheelEvent(event);
+    }
+}
+
 bool CMainWindow::OnKeyDown(int key, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode) {
+    if (CurrentTool().Key(key, modifiers)) {
+        AfterTool();
+        return false;
+    }
     const COverlayKeyAction action = COverlayKeys::Lookup(key, modifiers, nativeScanCode);
     if (action.copyToClipboard)
         CopyRegionToClipboard();
@@ -642,224 +512,16 @@ void CMainWindow::OnHotKey(int id) {
     QCursor::setPos(QCursor::pos());
 }
 
-void CMainWindow::OnCmdPen() {
+void CMainWindow::OnCmdTool(int number) {
     LeavePointerMode();
-    tool = 0;
-    UpdateToolCursor();
+    ChooseTool(number);
 }
 
-void CMainWindow::OnCmdMarker() {
+void CMainWindow::OnCmdToolValue(CommandId id) {
     LeavePointerMode();
-    tool = 1;
-    RefreshToolTexture();
-    UpdateToolCursor();
-}
-
-void CMainWindow::OnCmdEraser() {
-    LeavePointerMode();
-    tool = 2;
-    RefreshToolTexture();
-    UpdateToolCursor();
-}
-
-void CMainWindow::OnCmdText() {
-    tool = 4;
-    LeavePointerMode();
-    OnSetCursor();
-}
-
-void CMainWindow::OnCmdMouse() {
-    // A board is never shown while clicks pass through.
-    OnCmdDesktopScene();
-    EnterPointerMode();
-}
-
-void CMainWindow::OnCmdPenColour(CommandId id) {
-    static constexpr ARGB kColours[] = {0xFF000000, 0xFF0000FF, 0xFF008000,
-                                        0xFFFF0000, 0xFFFFFFFF, 0xFFFFFF00};
-    tool = 0;
-    LeavePointerMode();
-    penColour = kColours[id - ID_PEN_BLACK];
-    UpdateToolCursor();
-}
-
-void CMainWindow::OnCmdPenWidth(CommandId id) {
-    static constexpr float kWidths[] = {2.5f, 5.0f, 7.5f, 10.0f};
-    tool = 0;
-    LeavePointerMode();
-    penWidth = kWidths[id - ID_PEN_THINNER];
-    UpdateToolCursor();
-}
-
-void CMainWindow::OnCmdMarkerColour(CommandId id) {
-    static constexpr ARGB kColours[] = {0x8FFFFF00, 0x8F40E0D0, 0x8F90EE90, 0x8FFFC0CB};
-    LeavePointerMode();
-    markerColour = kColours[id - ID_MARKER_YELLOW];
-    markerWidth = 20;
-    tool = 1;
-    RefreshToolTexture();
-    UpdateToolCursor();
-}
-
-void CMainWindow::OnCmdEraserSize(CommandId id) {
-    static constexpr int kWidths[] = {10, 20, 40};
-    LeavePointerMode();
-    eraserWidth = kWidths[id - ID_ERASER_SMALL];
-    tool = 2;
-    RefreshToolTexture();
-    UpdateToolCursor();
-}
-
-void CMainWindow::OnCmdTextColour(CommandId id) {
-    tool = 4;
-    LeavePointerMode();
-    switch (id) {
-    case ID_TEXT_BLACK:
-        textColour = 0xFF000000;
-        break;
-    case ID_TEXT_BLUE:
-        textColour = 0xFF0000FF;
-        break;
-    case ID_TEXT_GREEN:
-        textColour = 0xFF008000;
-        break;
-    case ID_TEXT_RED:
-        textColour = 0xFFFF0000;
-        break;
-    case ID_TEXT_WHITE:
-        textColour = 0xFFFFFFFF;
-        break;
-    case ID_TEXT_YELLOW:
-        textColour = 0xFFFFFF00;
-        break;
-    default:
-        break;
-    }
-    OnSetCursor();
-}
-
-void CMainWindow::OnCmdTextSize(CommandId id) {
-    static constexpr int kSizes[] = {12, 24, 36, 48};
-    tool = 4;
-    LeavePointerMode();
-    textSize = kSizes[id - ID_TEXT_12PT];
-    OnSetCursor();
-}
-
-void CMainWindow::SelectPage(size_t index) {
-    currentPage = index;
-}
-
-void CMainWindow::AfterPageChange(bool tellToolbar) {
-    CPageStore::ShowOnly(pages, currentPage);
-    RefreshToolTexture();
-    if (tellToolbar)
-        m_toolbarState->SetPageInfo(static_cast<int>(currentPage), static_cast<int>(pages.size()));
-    DoRedraw();
-}
-
-void CMainWindow::OnCmdNewPage() {
-    InterruptStroke();
-    CPages::New(pages, currentPage, display->OverlayRect().size(), DevicePixelRatio());
-    SelectPage(currentPage);
-    AfterPageChange(true);
-}
-
-void CMainWindow::OnCmdNextPage() {
-    InterruptStroke();
-    if (CPages::Next(pages, currentPage))
-        AfterPageChange(true);
-}
-
-void CMainWindow::OnCmdPrevPage() {
-    InterruptStroke();
-    if (CPages::Previous(currentPage))
-        AfterPageChange(true);
-}
-
-void CMainWindow::OnCmdDeletePage() {
-    InterruptStroke();
-    // The only page is cleared, and the counter stays as it was; that clearing can be undone
-    // like Clear.
-    _PageContext* only = pages.size() == 1 ? CurrentPage() : nullptr;
-    if (only) {
-        m_undo.BeginStep(*only);
-        m_undo.TouchAll(*only);
-    }
-    const bool removed = CPages::Delete(pages, currentPage);
-    if (only)
-        m_undo.EndStep(*only, pages);
-    AfterPageChange(removed);
-}
-
-void CMainWindow::OnCmdClear() {
-    InterruptStroke();
-    if (_PageContext* page = CurrentPage()) {
-        m_undo.BeginStep(*page);
-        m_undo.TouchAll(*page);
-        CPages::Clear(*page);
-        m_undo.EndStep(*page, pages);
-    }
-    DoRedraw();
-    RefreshToolTexture();
-}
-
-void CMainWindow::OnCmdUndo() {
-    ApplyHistory(false);
-}
-
-void CMainWindow::OnCmdRedo() {
-    ApplyHistory(true);
-}
-
-void CMainWindow::ApplyHistory(bool redo) {
-    // Not in the middle of a drag: the stroke being drawn is not a step yet.
-    _PageContext* page = CurrentPage();
-    if (!page || buttonDown)
-        return;
-    if (!(redo ? CUndoHistory::Redo(*page) : CUndoHistory::Undo(*page)))
-        return;
-    DoRedraw();
-    RefreshToolTexture();
-}
-
-void CMainWindow::ChooseBoard(ARGB colour) {
-    InterruptStroke();
-    boardColour = backgroundColour = colour;
-    desktopScene = 0;
-    DoRedraw();
-    RefreshToolTexture();
-    if (m_pointerMode) {
-        LeavePointerMode();
-        // From pointer mode at start no tool cursor was ever built.
-        UpdateToolCursor();
-    }
-}
-
-void CMainWindow::OnCmdWhiteboardScene() {
-    ChooseBoard(0xFFFFFFFF);
-}
-
-void CMainWindow::OnCmdBlackboardScene() {
-    ChooseBoard(0xFF000000);
-}
-
-void CMainWindow::OnCmdDesktopScene() {
-    if (desktopScene == 1)
-        return;
-    InterruptStroke();
-    desktopScene = 1;
-    backgroundColour = 0x01FFFFFF;
-    DoRedraw();
-    RefreshToolTexture();
-}
-
-void CMainWindow::OnCmdWhiteboard() {
-    if (desktopScene == 0) {
-        OnCmdDesktopScene();
-        return;
-    }
-    ChooseBoard(boardColour);
+    const int number = m_values.Apply(id);
+    if (number >= 0)
+        ChooseTool(number);
 }
 
 void CMainWindow::OnCmdSave() {
@@ -881,23 +543,16 @@ void CMainWindow::OnCmdPause() {
 void CMainWindow::BeginClipSelection() {
     // Pressed again before the drag: the tool to return to is still the one from before the
     // first press, never the region selection itself.
-    if (tool != 3)
+    if (tool != CToolRegistry::kRegion)
         savedTool = tool;
     clipRegion = QRect(0, 0, 0, 0);
-    tool = 3;
+    tool = CToolRegistry::kRegion;
     LeavePointerMode();
     OnSetCursor();
     // The next recording builds its graph for the new region.
     if (m_recordingControl)
         m_recordingControl->ReleaseRecordingGraph();
     DoRedraw();
-}
-
-void CMainWindow::ToggleToolbar() {
-    if (m_toolbarWindow == toolbar.get())
-        toolbar->Toggle();
-    else if (m_toolbarWindow)
-        m_toolbarWindow->setVisible(!m_toolbarWindow->isVisible());
 }
 
 void CMainWindow::CopyRegionToClipboard() {
@@ -930,29 +585,18 @@ void CMainWindow::ApplyInputTransparency() {
 }
 
 void CMainWindow::UpdateFallbackShape() {
-    if (!windowHandle())
-        return;
-    if (m_compositing || !m_pointerMode) {
-        m_displayServer.SetBoundingShape(winId(), std::nullopt);
-        return;
-    }
-    // No compositor and nothing to click: only the ink itself is shown, the desktop stays live
-    // around it.
-    m_displayServer.SetBoundingShape(winId(), CInkShape::Of(m_surface));
+    if (windowHandle())
+        m_fallback.UpdateShape(*this, m_pointerMode,
+                               [this]() -> const QImage& { return Surface(); });
+    m_shown = QImage(); // the picture was only for the shape
 }
 
 void CMainWindow::OnCompositingChanged(bool compositing) {
-    m_compositing = compositing;
-    if (!compositing && !m_fallbackNoticeShown) {
-        m_fallbackNoticeShown = true;
-        m_dialogs.ShowNotice(QString::fromLatin1(kNoCompositorNotice));
-    }
+    m_fallback.SetCompositing(compositing);
     if (!compositing && !m_pointerMode) {
         LeavePointerMode(); // takes the frozen desktop picture
         return;
     }
-    if (compositing)
-        m_desktopGrab = QImage();
     UpdateFallbackShape();
     update();
 }
@@ -964,15 +608,6 @@ void CMainWindow::OnActivate(QWindow* focusWindow) {
     if (!m_pointerMode)
         EnterPointerMode();
     toolbar->ActivateToolbar(false);
-}
-
-void CMainWindow::SetToolbarWindow(QWidget* window) {
-    m_toolbarWindow = window;
-    SetStackTier(window, EStackTier::Toolbar);
-}
-
-void CMainWindow::AddStackedWindow(QWidget* window, EStackTier tier) {
-    m_stacking.Add(window, tier);
 }
 
 bool CMainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -1036,38 +671,7 @@ void CMainWindow::SetScreenGrabber(std::unique_ptr<IScreenGrabber> grabber) {
     m_screenGrabber = std::move(grabber);
     if (!m_screenGrabber)
         return;
-    // Screen rectangles in the device pixels recordings are made of: a display keeps its origin
-    // and scales its size.
-    auto toDevice = [this](const QRect& rect) {
-        const qreal ratio = DevicePixelRatio();
-        const QPoint origin = display->CurrentEntry().monitorRect.topLeft();
-        return QRect(origin + (rect.topLeft() - origin) * ratio,
-                     QSize(qRound(rect.width() * ratio), qRound(rect.height() * ratio)));
-    };
-    CRecordingControl::Host host;
-    host.dialogOwner = [this]() -> QWidget* {
-        return m_toolbarWindow ? m_toolbarWindow.data() : this;
-    };
-    host.warningOwner = [this]() -> QWidget* { return this; };
-    host.monitorRect = [this, toDevice] { return toDevice(display->CurrentEntry().monitorRect); };
-    host.clipRect = [this, toDevice] {
-        if (clipRegion.width() <= 0 || clipRegion.height() <= 0)
-            return QRect();
-        return toDevice(clipRegion.translated(display->OverlayRect().topLeft()));
-    };
-    host.enterPointerMode = [this] { EnterPointerMode(); };
-    host.setRecordState = [this](bool on) {
-        if (toolbar)
-            toolbar->SetRecordState(on);
-    };
-    host.setPauseState = [this](bool on, bool pausedNow) {
-        if (toolbar)
-            toolbar->SetPauseState(on, pausedNow);
-    };
-    host.showRecordingTime = [this](const QString& time, bool dotLit, bool shown) {
-        if (toolbar)
-            toolbar->SetRecordingTime(time, dotLit, shown);
-    };
+    CRecordingControl::Host host = COverlayRecordingHost::Make(*this);
     m_recordingControl = std::make_unique<CRecordingControl>(
         m_dialogs, *m_screenGrabber,
         CRecordingControl::Flags{recordPointer, qualityPreset, recording, paused, hasSoundDevice},

@@ -2,16 +2,22 @@
 // The overlay: a frameless, topmost, per-pixel-alpha window over one display, and the owner of
 // the program's state. It dispatches every command; the work itself lives in the classes beside
 // it.
+#include "CCanvas.h"
 #include "CCommandMap.h"
+#include "CCompositorFallback.h"
 #include "CMenuResource.h"
+#include "CPageCommands.h"
+#include "CPreviewLayer.h"
 #include "CRavlinToolbar.h"
-#include "CTextTool.h"
 #include "CTextWindow.h"
+#include "CToolRegistry.h"
+#include "CToolValues.h"
 #include "CUndoHistory.h"
 #include "CWebcamWindow.h"
 #include "CWindowStacking.h"
 #include "GraphicsTypes.h"
 #include "HotKeyTable.h"
+#include "IToolHost.h"
 #include "IToolbarOwner.h"
 #include "IToolbarState.h"
 #include "StackTier.h"
@@ -35,7 +41,10 @@ class IGlobalKeys;
 class IScreenGrabber;
 class CRecordingControl;
 
-class CMainWindow : public QWidget, public IToolbarOwner {
+class CMainWindow : public QWidget,
+                    public IToolbarOwner,
+                    private IToolHost,
+                    private CPageCommands::IHost {
     Q_OBJECT
 public:
     CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlobalKeys& globalKeys);
@@ -75,7 +84,8 @@ public:
     // wholly off the overlay, shows nothing.
     void PresentChanged(const QRect& box);
     void DoRedraw();
-    void SelectDisplay(int index);
+    qreal DevicePixelRatio() const;
+    void SelectDisplay(int index) { LayOut(index, true); }
     void CenterToolbar();
     // The monitors changed while the program runs (Qt's screen signals, the tray menu's own
     // count): the overlay keeps its display, found by name, or goes to the primary one when
@@ -89,17 +99,24 @@ public:
     bool IsPointerMode() const { return m_pointerMode; }
 
     // Tool commands; every choice of a tool or of one of its values ends pointer mode.
-    void OnCmdPen();
-    void OnCmdMarker();
-    void OnCmdEraser();
-    void OnCmdText();
-    void OnCmdMouse();
-    void OnCmdPenColour(CommandId id);
-    void OnCmdPenWidth(CommandId id);
-    void OnCmdMarkerColour(CommandId id);
-    void OnCmdEraserSize(CommandId id);
-    void OnCmdTextColour(CommandId id);
-    void OnCmdTextSize(CommandId id);
+    void OnCmdPen() { OnCmdTool(CToolRegistry::kPen); }
+    void OnCmdMarker() { OnCmdTool(CToolRegistry::kMarker); }
+    void OnCmdEraser() { OnCmdTool(CToolRegistry::kEraser); }
+    void OnCmdText() { OnCmdTool(CToolRegistry::kText); }
+    void OnCmdTool(int number);
+    void OnCmdMouse() {
+        // A board is never shown while clicks pass through.
+        OnCmdDesktopScene();
+        EnterPointerMode();
+    }
+    // A colour, width or size: the value set and its tool chosen.
+    void OnCmdToolValue(CommandId id);
+    void OnCmdPenColour(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdPenWidth(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdMarkerColour(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdEraserSize(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdTextColour(CommandId id) { OnCmdToolValue(id); }
+    void OnCmdTextSize(CommandId id) { OnCmdToolValue(id); }
     void OnCmdPause();
     void OnCmdQuality(CommandId id) { qualityPreset = id - ID_QUALITY_HIGH; }
     // Recording: the work is CRecordingControl's; these forward to it.
@@ -111,26 +128,34 @@ public:
     // Stops a recording in progress and finishes its file; touches no window, so it may run
     // when the display is gone.
     void FinishRecording();
-    void ToggleToolbar();
+    void ToggleToolbar() {
+        if (m_toolbarWindow == toolbar.get())
+            toolbar->Toggle();
+        else if (m_toolbarWindow)
+            m_toolbarWindow->setVisible(!m_toolbarWindow->isVisible());
+    }
     // The webcam window: the Webcam command toggles it; a size choice also shows it.
-    void OnCmdWebcam();
-    void OnCmdWebcamSize(CommandId id);
+    void OnCmdWebcam() { webcamWindow->ToggleWebcam(); }
+    void OnCmdWebcamSize(CommandId id) {
+        webcamWindow->OnCmdSize(id);
+        if (!webcamWindow->IsShown())
+            webcamWindow->ToggleWebcam();
+    }
     CWebcamWindow* WebcamWindow() { return webcamWindow.get(); }
 
-    // Pages and scenes.
-    void OnCmdNewPage();
-    void OnCmdNextPage();
-    void OnCmdPrevPage();
-    void OnCmdDeletePage();
-    void OnCmdClear();
-    void OnCmdWhiteboard(); // the toggle between the desktop and the last board
-    void OnCmdWhiteboardScene();
-    void OnCmdBlackboardScene();
-    void OnCmdDesktopScene();
-    void SelectPage(size_t index);
+    // Pages and scenes; the work is CPageCommands'.
+    void OnCmdNewPage() { m_pageCommands->NewPage(); }
+    void OnCmdNextPage() { m_pageCommands->NextPage(); }
+    void OnCmdPrevPage() { m_pageCommands->PreviousPage(); }
+    void OnCmdDeletePage() { m_pageCommands->DeletePage(); }
+    void OnCmdClear() { m_pageCommands->Clear(); }
+    void OnCmdWhiteboard() { m_pageCommands->ToggleBoard(); }
+    void OnCmdWhiteboardScene() { m_pageCommands->ChooseBoard(0xFFFFFFFF); }
+    void OnCmdBlackboardScene() { m_pageCommands->ChooseBoard(0xFF000000); }
+    void OnCmdDesktopScene() { m_pageCommands->DesktopScene(); }
     // Undo and redo on the current page: strokes, eraser strokes, committed texts and Clear.
-    void OnCmdUndo();
-    void OnCmdRedo();
+    void OnCmdUndo() { m_pageCommands->Undo(); }
+    void OnCmdRedo() { m_pageCommands->Redo(); }
     void SetToolbarState(IToolbarState* state) { m_toolbarState = state ? state : &m_noToolbar; }
 
     // Screenshots: the display or the clip region, as the screen shows it, to an image file.
@@ -140,14 +165,14 @@ public:
     CTextWindow* TextWindow() { return textWindow.get(); }
     void CommitText();
     void CancelText();
-    // Draws `text` at the anchor; the preview adds a dotted frame around it. Returns the box it
-    // covers (frame included).
-    QRect DrawTextAnnotation(QImage& target, bool preview);
     // The region-selection tool: the next drag draws the clip region.
     void BeginClipSelection();
     void UpdateToolCursor();
-    // Prepares the marker's or the eraser's paint from the page as it is now.
-    void RefreshToolTexture(const std::optional<QRect>& rect = std::nullopt);
+    // The drawing tools by number (`tool`), and the values they draw with.
+    CToolRegistry& Tools() { return *m_tools; }
+    CToolValues& Values() { return m_values; }
+    // The clock the drawing tick gives the tools (tests step it).
+    void SetClock(std::function<std::uint32_t()> clock) { m_clock = std::move(clock); }
     // The tool drop-downs; the toolbar will share them.
     void SetMenu(CMenuResource menu) { m_menu = std::move(menu); }
 
@@ -159,9 +184,8 @@ public:
     void OnLButtonUp(const QPoint& point);
     void OnRButtonDown(const QPoint& point);
     void OnTimer(int id);
-    void DrawStrokeStep();
     bool IsStrokeTimerRunning() const { return m_strokeTimer.isActive(); }
-    const QCursor& ToolCursor(int index) const { return m_toolCursors[index]; }
+    QCursor ToolCursor(int index) { return m_tools->At(index).Cursor(); }
 
     // Global shortcuts.
     void BuildDefaultHotKeys() { hotKeys.BuildDefaultHotKeys(); }
@@ -177,30 +201,42 @@ public:
     void CopyRegionToClipboard();
 
     // The toolbar's window for placement and stacking (tests put a plain window in its place).
-    void SetToolbarWindow(QWidget* toolbar);
+    void SetToolbarWindow(QWidget* window) {
+        m_toolbarWindow = window;
+        SetStackTier(window, EStackTier::Toolbar);
+    }
     // Puts one of our top-level windows into a stacking tier (StackTier.h gives the order); from
     // then on every restack keeps it there, above the overlay.
-    void AddStackedWindow(QWidget* window, EStackTier tier);
+    void AddStackedWindow(QWidget* window, EStackTier tier) { m_stacking.Add(window, tier); }
     CRavlinToolbar* Toolbar() { return toolbar.get(); }
-    void OnCmdHorizontal();
-    void OnCmdVertical();
+    void OnCmdHorizontal() { toolbar->OnCmdHorizontal(); }
+    void OnCmdVertical() { toolbar->OnCmdVertical(); }
 
     // What the toolbar asks of its owner.
     void SendCommand(CommandId id) override { OnCommand(id); }
-    void FinishTextEntry() override;
+    void FinishTextEntry() override {
+        if (textWindow->isVisible())
+            CommitText();
+    }
     bool IsRecording() const override { return recording != 0; }
     bool IsPaused() const override { return paused != 0; }
-    bool IsOwnerWindow(const QWindow* window) const override;
-    void GiveKeyboardTo(QWidget* window) override;
+    bool IsOwnerWindow(const QWindow* window) const override {
+        return window && (window == windowHandle() || window == textWindow->windowHandle());
+    }
+    void GiveKeyboardTo(QWidget* window) override {
+        window->activateWindow();
+        m_displayServer.GiveKeyboardFocus(window->winId());
+    }
     QWidget* ToolbarWindow() const { return m_toolbarWindow; }
 
     // State the rest of the program and the tests read.
     _DisplayContext& Display() { return *display; }
-    const QImage& Surface() const { return m_surface; }
+    // What the window shows: the page over the background, the previews over them.
+    const QImage& Surface() const;
     // Tests check that every write to the page was saved for undo first.
     CUndoHistory& UndoHistory() { return m_undo; }
     _PageContext* CurrentPage() { return pages.empty() ? nullptr : pages[currentPage].get(); }
-    bool IsCompositing() const { return m_compositing; }
+    bool IsCompositing() const { return m_fallback.IsCompositing(); }
     bool IsOwnWindow(const QWindow* window) const;
 
     // The focus moved to `focusWindow` (null: to another program).
@@ -209,24 +245,12 @@ public:
     // Tool state and the rest of the overlay's members.
     int recordPointer = 1;
     int qualityPreset = 0;
-    int tool = 0;
+    int tool = 0; // the current tool's number in the tool registry
     ARGB backgroundColour = 0x01FFFFFF;
     ARGB boardColour = 0xFFFFFFFF;
     int desktopScene = 1;
-    float penWidth = 5.0f;
-    ARGB penColour = 0xFFFF0000;
-    int textSize = 36;
-    ARGB textColour = 0xFF0000FF;
-    int markerWidth = 20;
-    ARGB markerColour = 0x8FFFFF00;
-    int eraserWidth = 40;
     std::unique_ptr<_DisplayContext> display;
-    float textAnchorX = 0;
-    float textAnchorY = 0;
-    QString text;
     int buttonDown = 0;
-    std::vector<QPoint> strokePoints;
-    QRect dirtyRect;
     std::unique_ptr<CRavlinToolbar> toolbar;
     std::unique_ptr<CTextWindow> textWindow;
     std::unique_ptr<CWebcamWindow> webcamWindow;
@@ -239,7 +263,6 @@ public:
     QRect clipRegion;
     int savedTool = 0;
     int hasSoundDevice = 0;
-    QImage toolTexture;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -248,6 +271,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -262,31 +286,44 @@ private:
     // The screen inside a rectangle of logical screen coordinates, in device pixels, taken once
     // the overlay's latest change has reached the screen.
     QImage GrabAfterChange(const QRect& screenRect, qreal ratio);
-    void BeginStroke(const QPoint& point);
-    void AddStrokePoint(const QPoint& point);
-    void EndStroke(const QPoint& point);
-    // The pen, marker or eraser stroke drawn so far: the points gathered since the last tick
-    // drawn, and the stroke made one undo step.
-    void FinishStrokeSoFar();
+    ITool& CurrentTool() { return m_tools->At(tool); }
+    void ChooseTool(int number);
+    // After a tool did something: what it wrote composed onto the surface, that and what its
+    // previews changed presented, and the tick kept running while a tool wants it.
+    void AfterTool();
+    // The page under the current tool changed: it prepares again what it takes from it.
+    void ToolPageChanged() { CurrentTool().PageChanged(); }
     // A command that changes the page or the scene arrived in the middle of a drag: the stroke
     // so far becomes one undo step before the command runs, and the drag draws nothing more
     // until the button is released.
-    void InterruptStroke();
-    void EndClipSelection();
-    void PlaceTextWindow(const QPoint& point, bool show);
-    void DrawTextPreview();
-    CTextLook TextLook() const;
-    void AfterPageChange(bool tellToolbar);
-    void ApplyHistory(bool redo);
-    void ChooseBoard(ARGB colour);
-    void OnSetCursor();
+    void InterruptStroke() override;
+    // What the page commands need of the overlay.
+    bool IsDragging() const override { return buttonDown != 0; }
+    void PageShownChanged() override {
+        DoRedraw();
+        ToolPageChanged();
+    }
+    void SetPageInfo(int current, int count) override {
+        m_toolbarState->SetPageInfo(current, count);
+    }
+    QSize PageSize() const override { return display->OverlayRect().size(); }
+    qreal PageRatio() const override { return DevicePixelRatio(); }
+    void BoardShown() override;
+    // What the tools need of the overlay.
+    CCanvas& Canvas() override { return m_canvas; }
+    CPreviewLayer& Previews() override { return m_previews; }
+    const CToolValues& Values() const override { return m_values; }
+    QRect OverlayRect() const override { return display->OverlayRect(); }
+    bool IsDesktopScene() const override { return desktopScene != 0; }
+    ARGB BackgroundColour() const override { return backgroundColour; }
+    void RegionSelected(const QRect& region) override;
+    void OnSetCursor() { setCursor(CurrentTool().Cursor()); }
     void UpdateFallbackShape();
     void MakeSurfaces();
     // The overlay over display `index` (the one it covers when there is none such): pages,
     // surfaces, the clip region and the text entry follow it; the toolbar goes to its home there
     // when asked.
     void LayOut(int index, bool placeToolbar);
-    qreal DevicePixelRatio() const;
 
     IDisplayServer& m_displayServer;
     CWindowStacking m_stacking{*this, m_displayServer};
@@ -296,20 +333,24 @@ private:
     std::function<void()> m_quit;
     std::function<void(const QString&, const QString&)> m_trayBalloon;
     QImage m_surface;
+    mutable QImage m_shown; // Surface(): the surface with the previews over it
     QBasicTimer m_strokeTimer;
-    QCursor m_toolCursors[3];
+    std::function<std::uint32_t()> m_clock;
     CMenuResource m_menu;
     CNoToolbarState m_noToolbar;
     IToolbarState* m_toolbarState = &m_noToolbar;
-    std::unique_ptr<CTextTool> m_textTool;
+    CToolValues m_values;
+    CPreviewLayer m_previews;
+    std::unique_ptr<CToolRegistry> m_tools;
+    ITool* m_dragTool = nullptr; // the tool that took the press, while the button is down
     std::unique_ptr<CScreenshotSaver> m_screenshotSaver;
     std::unique_ptr<CDisplayWatcher> m_displayWatcher;
     CUndoHistory m_undo;
-    QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
+    CCanvas m_canvas{m_undo, pages, currentPage};
+    std::unique_ptr<CPageCommands> m_pageCommands;
+    CCompositorFallback m_fallback{m_displayServer, m_dialogs};
     QPointer<QWidget> m_toolbarWindow;
     bool m_pointerMode = true;
-    bool m_compositing = true;
-    bool m_fallbackNoticeShown = false;
     bool m_exiting = false;
     std::unique_ptr<IScreenGrabber> m_screenGrabber;
     std::unique_ptr<CRecordingControl> m_recordingControl;

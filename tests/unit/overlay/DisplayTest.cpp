@@ -1,5 +1,7 @@
 // Choosing a display, and what follows the overlay to another one.
 #include "CDisplayWatcher.h"
+#include "CMarkerTool.h"
+#include "CTextTool.h"
 #include "OverlayFixture.h"
 #include "StackTier.h"
 
@@ -50,8 +52,7 @@ TEST_F(SelectDisplayTest, PagesClipRegionAndTextAnchorFollowToAnotherResolution)
     overlay->pages.push_back(std::make_unique<_PageContext>(QSize(1920, 1040), 1.0));
     PaintOnPage(QRect(960, 520, 192, 104), Qt::red);
     overlay->clipRegion = QRect(192, 104, 960, 520);
-    overlay->textAnchorX = 960;
-    overlay->textAnchorY = 520;
+    overlay->Tools().Text().anchor = QPointF(960, 520);
 
     overlay->SelectDisplay(1);
 
@@ -63,9 +64,9 @@ TEST_F(SelectDisplayTest, PagesClipRegionAndTextAnchorFollowToAnotherResolution)
     EXPECT_EQ(Unpremultiplied(overlay->Surface(), QPoint(700, 550)), 0xFFFF0000u);
     // Integer scaling, truncating: new size * value / old size.
     EXPECT_EQ(overlay->clipRegion, QRect(128, 102, 640, 512));
-    EXPECT_FLOAT_EQ(overlay->textAnchorX, 640.0f);
-    EXPECT_NEAR(overlay->textAnchorY, 1024.0f * 520 / 1040, 1e-3);
-    EXPECT_EQ(overlay->toolTexture.size(), QSize(1280, 1024));
+    EXPECT_DOUBLE_EQ(overlay->Tools().Text().anchor.x(), 640.0);
+    EXPECT_NEAR(overlay->Tools().Text().anchor.y(), 1024.0f * 520 / 1040, 1e-3);
+    EXPECT_EQ(overlay->Tools().Marker().Paint().size(), QSize(1280, 1024));
 }
 
 TEST_F(SelectDisplayTest, MissingDisplayKeepsTheDisplayButStillPlacesTheToolbarAndRedraws) {

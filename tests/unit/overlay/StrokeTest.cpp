@@ -317,7 +317,7 @@ TEST_F(StrokeTest, RightClickShowsTheCurrentToolsPopupAndItsChoiceApplies) {
     // The same menu as the toolbar's drop-downs, with its item pictures.
     EXPECT_TRUE(dialogs.lastPopup.items[0].picture.endsWith("/Arts/menu/199.png"))
         << dialogs.lastPopup.items[0].picture.toStdString();
-    EXPECT_EQ(overlay->penColour, 0xFF0000FFu);
+    EXPECT_EQ(overlay->Values().penColour, 0xFF0000FFu);
 
     dialogs.popupChoice = 0;
     for (CommandId id : {ID_MARKER, ID_ERASER, ID_TEXT})

@@ -1,4 +1,5 @@
 // The text tool: the bubble's place, the live preview, commit and cancel.
+#include "CTextTool.h"
 #include "OverlayFixture.h"
 
 #include <QLineEdit>
@@ -42,8 +43,8 @@ TEST_F(TextTest, BubblePointsAtTheLineFromBelowInTheUpperHalfAndFromAboveInTheLo
     Click(QPoint(120, 500));
     EXPECT_EQ(bubble->ArrowDirection(), 1);
     EXPECT_LT(bubble->y() + bubble->height(), 500) << "above the line";
-    EXPECT_EQ(overlay->textAnchorX, 120.0f);
-    EXPECT_EQ(overlay->textAnchorY, 500.0f);
+    EXPECT_EQ(overlay->Tools().Text().anchor.x(), 120.0);
+    EXPECT_EQ(overlay->Tools().Text().anchor.y(), 500.0);
     // The field sits in the body of the bubble, away from the pointer.
     EXPECT_EQ(bubble->Edit()->geometry(), QRect(20, (60 - 16 - 22) / 2, 350, 22));
     EXPECT_TRUE(bubble->mask().contains(QPoint(200, 10)));
@@ -56,7 +57,7 @@ TEST_F(TextTest, TypingShowsALivePreviewAndEnterCommitsIntoThePage) {
     // An empty text shows the dotted frame of an "h".
     const QImage empty = overlay->Surface().copy();
     Type("Hello");
-    EXPECT_EQ(overlay->text, "Hello");
+    EXPECT_EQ(overlay->Tools().Text().text, "Hello");
     Tick();
     const QRect line(95, 70, 200, 60);
     EXPECT_GT(BlueIn(overlay->Surface(), line), 30);
@@ -68,7 +69,7 @@ TEST_F(TextTest, TypingShowsALivePreviewAndEnterCommitsIntoThePage) {
     EXPECT_FALSE(overlay->TextWindow()->isVisible());
     EXPECT_FALSE(overlay->IsStrokeTimerRunning());
     EXPECT_GT(BlueIn(overlay->CurrentPage()->bitmap, line), 30);
-    EXPECT_TRUE(overlay->text.isEmpty());
+    EXPECT_TRUE(overlay->Tools().Text().text.isEmpty());
     EXPECT_TRUE(overlay->TextWindow()->Edit()->text().isEmpty());
     // No dotted frame is left: only text colour and background in the line's box.
     int black = 0;
@@ -102,9 +103,9 @@ TEST_F(TextTest, SizeChangeIsMeasuredAgainAtTheNextTick) {
 TEST_F(TextTest, TextLongerThanTheFieldCannotBeTyped) {
     Click(QPoint(100, 100));
     Type(QString(200, 'W'));
-    EXPECT_LT(overlay->text.size(), 200);
-    EXPECT_GT(overlay->text.size(), 5);
-    EXPECT_EQ(overlay->TextWindow()->Edit()->text(), overlay->text);
+    EXPECT_LT(overlay->Tools().Text().text.size(), 200);
+    EXPECT_GT(overlay->Tools().Text().text.size(), 5);
+    EXPECT_EQ(overlay->TextWindow()->Edit()->text(), overlay->Tools().Text().text);
 }
 
 TEST_F(TextTest, OpenBubbleAndAnchorKeepTheirPlaceOnAnotherDisplay) {
@@ -115,7 +116,7 @@ TEST_F(TextTest, OpenBubbleAndAnchorKeepTheirPlaceOnAnotherDisplay) {
     const QPoint before = overlay->TextWindow()->pos();
     overlay->SelectDisplay(1);
     EXPECT_EQ(overlay->TextWindow()->pos(), QPoint(800 + before.x() * 2, before.y() * 2));
-    EXPECT_EQ(overlay->textAnchorX, 200.0f);
-    EXPECT_EQ(overlay->textAnchorY, 200.0f);
+    EXPECT_EQ(overlay->Tools().Text().anchor.x(), 200.0);
+    EXPECT_EQ(overlay->Tools().Text().anchor.y(), 200.0);
 }
 } // namespace

@@ -46,18 +46,19 @@ TEST_F(ToolStateTest, EachCommandSetsItsToolAndValueAndEndsPointerMode) {
     };
     for (const auto& c : cases) {
         CreateOverlay();
-        overlay->markerWidth = 7; // every marker choice puts it back to 20
+        overlay->Values().markerWidth = 7; // every marker choice puts it back to 20
         ASSERT_TRUE(overlay->IsPointerMode());
         EXPECT_TRUE(overlay->OnCommand(c.id)) << c.id;
         EXPECT_FALSE(overlay->IsPointerMode()) << c.id;
         EXPECT_EQ(overlay->tool, c.after.tool) << c.id;
-        EXPECT_EQ(overlay->penColour, c.after.penColour) << c.id;
-        EXPECT_EQ(overlay->penWidth, c.after.penWidth) << c.id;
-        EXPECT_EQ(overlay->markerColour, c.after.markerColour) << c.id;
-        EXPECT_EQ(overlay->markerWidth, c.after.tool == 1 && c.id != ID_MARKER ? 20 : 7) << c.id;
-        EXPECT_EQ(overlay->eraserWidth, c.after.eraserWidth) << c.id;
-        EXPECT_EQ(overlay->textColour, c.after.textColour) << c.id;
-        EXPECT_EQ(overlay->textSize, c.after.textSize) << c.id;
+        EXPECT_EQ(overlay->Values().penColour, c.after.penColour) << c.id;
+        EXPECT_EQ(overlay->Values().penWidth, c.after.penWidth) << c.id;
+        EXPECT_EQ(overlay->Values().markerColour, c.after.markerColour) << c.id;
+        EXPECT_EQ(overlay->Values().markerWidth, c.after.tool == 1 && c.id != ID_MARKER ? 20 : 7)
+            << c.id;
+        EXPECT_EQ(overlay->Values().eraserWidth, c.after.eraserWidth) << c.id;
+        EXPECT_EQ(overlay->Values().textColour, c.after.textColour) << c.id;
+        EXPECT_EQ(overlay->Values().textSize, c.after.textSize) << c.id;
     }
 }
 
@@ -80,8 +81,8 @@ TEST_F(ToolStateTest, ThickInPointerModeChoosesThePenAndKeepsItsColour) {
     overlay->OnCommand(ID_PEN_THICK);
     EXPECT_FALSE(overlay->IsPointerMode());
     EXPECT_EQ(overlay->tool, 0);
-    EXPECT_EQ(overlay->penColour, 0xFF0000FFu);
-    EXPECT_EQ(overlay->penWidth, 10.0f);
+    EXPECT_EQ(overlay->Values().penColour, 0xFF0000FFu);
+    EXPECT_EQ(overlay->Values().penWidth, 10.0f);
 }
 
 TEST(ToolCursors, PenAndMarkerTipsTakeTheToolColourAndTheEraserStaysAsDrawn) {

@@ -1,6 +1,7 @@
 // Undo and redo of strokes, eraser strokes, committed texts and Clear, page by page, with the
 // memory of all histories capped; and pages put away packed while they are not shown.
 #include "CPageStore.h"
+#include "CTextTool.h"
 #include "CUndoHistory.h"
 #include "OverlayFixture.h"
 
@@ -38,7 +39,7 @@ protected:
         overlay->OnCommand(ID_TEXT);
         overlay->OnLButtonDown(at);
         overlay->OnLButtonUp(at);
-        overlay->text = typed;
+        overlay->Tools().Text().text = typed;
         overlay->CommitText();
     }
     QImage Page() const { return overlay->CurrentPage()->bitmap.copy(); }
@@ -142,7 +143,7 @@ TEST_F(UndoTest, StepsReachingThePageEdgesAreSavedWholeAndUndoneExactly) {
                  const QPoint at(r - 70, b - 8);
                  overlay->OnLButtonDown(at);
                  overlay->OnLButtonUp(at);
-                 overlay->text = QString::fromUtf8("Wjfg\u00C5\u00E7");
+                 overlay->Tools().Text().text = QString::fromUtf8("Wjfg\u00C5\u00E7");
                  overlay->CommitText();
              }},
         };

@@ -1,9 +1,11 @@
 #include "CTextTool.h"
 
+#include "CCanvas.h"
 #include "CGraphics.h"
-#include "CInkStrokes.h"
 #include "CPen.h"
+#include "CPreviewLayer.h"
 #include "CTextWindow.h"
+#include "CToolValues.h"
 #include "IDisplayServer.h"
 
 #include <QLineEdit>
@@ -16,19 +18,76 @@ CStringFormat AnchoredFormat() {
     format.SetLineAlignment(EStringAlignment::Center);
     return format;
 }
+
+CFont FontOf(const CTextLook& look) {
+    return CFont("Arial", static_cast<float>(look.sizePt), false);
+}
 } // namespace
 
-CTextTool::CTextTool(CTextWindow& window, IDisplayServer& displayServer)
-    : m_window(window), m_displayServer(displayServer) {}
+CTextTool::CTextTool(IToolHost& host, CTextWindow& window, IDisplayServer& displayServer)
+    : m_host(host), m_window(window), m_displayServer(displayServer) {}
 
-void CTextTool::PlaceWindow(QImage& surface, const QRect& area, const QPoint& point, int textSizePt,
-                            bool show) {
+CTextLook CTextTool::Look() const {
+    return {text, anchor, m_host.Values().textSize, m_host.Values().textColour};
+}
+
+void CTextTool::Press(const QPoint& at) {
+    m_dragging = true;
+    anchor = at;
+    PlaceWindow(at, true);
+}
+
+void CTextTool::Move(const QPoint& at) {
+    if (m_dragging)
+        anchor = at;
+}
+
+void CTextTool::Release(const QPoint& at) {
+    if (!m_dragging)
+        return;
+    m_dragging = false;
+    anchor = at;
+    PlaceWindow(at, false);
+}
+
+bool CTextTool::WantsTicks() const {
+    return m_dragging || m_window.isVisible();
+}
+
+void CTextTool::Tick(std::uint32_t /*nowMs*/) {
+    if (!m_host.Canvas().Page())
+        return;
+    CPreviewLayer& layer = m_host.Previews();
+    layer.Drawn(Draw(layer.Redraw(), Look(), true));
+}
+
+void CTextTool::Commit() {
+    const CTextLook look = Look();
+    m_host.Canvas().DrawString(look.text, FontOf(look), QRectF(look.anchor, QSizeF(0, 0)),
+                               AnchoredFormat(), look.colour);
+}
+
+void CTextTool::Discard() {
+    text.clear();
+    m_host.Previews().Clear();
+}
+
+void CTextTool::PlaceWindow(const QPoint& point, bool show) {
+    const _PageContext* page = m_host.Canvas().Page();
+    if (!page)
+        return;
+    const QRect area = m_host.OverlayRect();
     // The bubble's pointer touches the text line from below in the upper half of the overlay,
     // from above in the lower half.
-    CGraphics measure(&surface);
+    // Measured as it will be drawn: at the page's resolution.
+    QImage measureOn(1, 1, page->bitmap.format());
+    measureOn.setDotsPerMeterX(page->bitmap.dotsPerMeterX());
+    measureOn.setDotsPerMeterY(page->bitmap.dotsPerMeterY());
+    CGraphics measure(&measureOn);
     const float lineHeight = static_cast<float>(
         measure
-            .MeasureString("hg", CFont("Arial", static_cast<float>(textSizePt), false),
+            .MeasureString("hg",
+                           CFont("Arial", static_cast<float>(m_host.Values().textSize), false),
                            QRectF(0, 0, 0, 0), CStringFormat())
             .height());
     int y = 0;
@@ -51,7 +110,7 @@ void CTextTool::PlaceWindow(QImage& surface, const QRect& area, const QPoint& po
 }
 
 QRect CTextTool::Draw(QImage& target, const CTextLook& look, bool preview) {
-    const CFont font("Arial", static_cast<float>(look.sizePt), false);
+    const CFont font = FontOf(look);
     const CStringFormat format = AnchoredFormat();
     const QRectF layout(look.anchor, QSizeF(0, 0));
     CGraphics graphics(&target);
@@ -60,41 +119,18 @@ QRect CTextTool::Draw(QImage& target, const CTextLook& look, bool preview) {
     graphics.DrawString(look.text, font, layout, format, CBrush::Solid(look.colour));
     const QRectF box = graphics.MeasureString(look.text.isEmpty() ? QStringLiteral("h") : look.text,
                                               font, layout, format);
+    // Glyphs can lean past the measure; the box returned holds them too.
+    const QRectF ink = graphics.MeasureStringInk(look.text, font, layout, format);
     if (preview) {
         CPen frame(0xFF000000u, 1.0f);
         frame.SetDashStyle(EDashStyle::Dot);
         graphics.SetSmoothingMode(ESmoothingMode::None);
         graphics.DrawRectangle(frame, box.toRect());
     }
-    return box.toAlignedRect().adjusted(-2, -2, 3, 3);
+    return box.united(ink).toAlignedRect().adjusted(-2, -2, 3, 3);
 }
 
-QRectF CTextTool::InkBounds(QImage& target, const CTextLook& look) {
-    if (look.text.isEmpty())
-        return QRectF();
-    const CGraphics graphics(&target);
-    const QRectF box =
-        graphics.MeasureString(look.text, CFont("Arial", static_cast<float>(look.sizePt), false),
-                               QRectF(look.anchor, QSizeF(0, 0)), AnchoredFormat());
-    // The measure is the advance and the line's height; a glyph's ink can lean past both (an
-    // "f" or a "j" past the advance, marks past the ascent), and antialiasing adds its fringe.
-    const qreal slack = box.height() / 2 + 2;
-    return box.adjusted(-slack, -slack, slack, slack);
-}
-
-QRect CTextTool::DrawPreview(QImage& surface, const QImage& page, ARGB backgroundColour,
-                             const CTextLook& look, const QRect& bounds) {
-    // Only the old and the new preview boxes change: restore the one from the model, draw the
-    // other.
-    const QRect old = m_previewBox;
-    if (!old.isNull())
-        CInkStrokes::Compose(surface, page, backgroundColour, old);
-    m_previewBox = Draw(surface, look, true).intersected(bounds);
-    return old.united(m_previewBox);
-}
-
-void CTextTool::FollowDisplay(const QRect& oldRect, const QRect& newRect, float& anchorX,
-                              float& anchorY) {
+void CTextTool::FollowDisplay(const QRect& oldRect, const QRect& newRect) {
     if (oldRect.isEmpty())
         return;
     if (m_window.isVisible()) {
@@ -103,6 +139,6 @@ void CTextTool::FollowDisplay(const QRect& oldRect, const QRect& newRect, float&
             newRect.left() + (at.x() - oldRect.left()) * newRect.width() / oldRect.width(),
             newRect.top() + (at.y() - oldRect.top()) * newRect.height() / oldRect.height());
     }
-    anchorX = anchorX * static_cast<float>(newRect.width()) / static_cast<float>(oldRect.width());
-    anchorY = anchorY * static_cast<float>(newRect.height()) / static_cast<float>(oldRect.height());
+    anchor = QPointF(anchor.x() * newRect.width() / oldRect.width(),
+                     anchor.y() * newRect.height() / oldRect.height());
 }
