@@ -704,7 +704,9 @@ TEST_F(RecordingMediaTest, AFullDiskStopsTheRecordingAndWhatWasWrittenPlays) {
         QString why;
         EXPECT_FALSE(pipeline.Stop(&why));
         EXPECT_EQ(why, "the disk is full");
-        EXPECT_LT(stopping.elapsed(), 2000) << "nothing to wait for once the file takes no more";
+        // Well under the writer's 10-s wait for an end it will never see; tearing the pipeline
+        // down alone has taken 4.5 s on a loaded two-core machine.
+        EXPECT_LT(stopping.elapsed(), 7000) << "nothing to wait for once the file takes no more";
 
         // What plays: the picture and the sound a player decodes, against what was recorded
         // before the disk filled.
