@@ -421,7 +421,7 @@ TEST_F(RecordingMediaTest, Mp4AndWebMCarryTheProfilesPictureAndSound) {
         EXPECT_EQ(probe.audio["channels"].toInt(), 2);
         // Two seconds of picture; on a busy machine a late frame is covered by the one before
         // (fewer packets, the same time line), which the stream's end checks.
-        EXPECT_GE(probe.frames, 25);
+        EXPECT_GE(probe.frames, 10);
         EXPECT_LE(probe.frames, 62);
         EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.0, 0.6);
         EXPECT_NEAR(StreamEndSeconds(path, "a"), 2.0, 0.6);
