@@ -192,12 +192,49 @@ TEST_F(RecordingControlTest, BuildingTheGraphWritesTheProfileAndOpensNothing) {
     control->BuildRecordingGraph();
     EXPECT_TRUE(control->HasRecordingGraph());
     EXPECT_EQ(grabber.GrabCount(), 0);
-    EXPECT_EQ(hasSoundDevice, 1);
+    EXPECT_EQ(hasSoundDevice, 0) << "the microphone is looked for later, off the start";
     const auto profile = CRecordingProfiles::LoadRecordingProfile(control->ProfilePath(), true);
     ASSERT_TRUE(profile && profile->picture);
     // The profile carries the frames' size, the clip region's.
     EXPECT_EQ(profile->picture->width, 320);
     EXPECT_EQ(profile->picture->height, 200);
+}
+
+TEST_F(RecordingControlTest, WarmingUpTheMediaFindsTheMicrophoneOffTheInterfaceThread) {
+    const struct {
+        const char* source;
+        int found;
+    } cases[] = {{"audiotestsrc is-live=true", 1}, {"none", 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        qputenv("RAVLIN_SOUND_SOURCE", c.source);
+        MakeControl(grabber);
+        hasSoundDevice = 1 - c.found;
+        control->BuildRecordingGraph();
+        control->WarmUpMedia();
+        control->WarmUpMedia(); // once is enough
+        ASSERT_TRUE(RunUntil([&] { return control->MediaWarmedUp(); }, 10000));
+        EXPECT_EQ(hasSoundDevice, c.found);
+    }
+}
+
+TEST_F(RecordingControlTest, RecordingStraightAfterTheWarmUpBeganRecords) {
+    // The first Record may come before the warm-up is over (`ravlin --command record` as the
+    // program starts): it starts GStreamer and finds the microphone itself, and the warm-up's
+    // later finding does not undo its own.
+    dialogs.saveAnswer = dir.path() + "/first.wmv";
+    control->BuildRecordingGraph();
+    control->WarmUpMedia();
+    control->OnCmdRecord();
+    ASSERT_EQ(recording, 1) << dialogs.warnings.join("\n").toStdString();
+    EXPECT_EQ(hasSoundDevice, 1);
+    Run(1500);
+    EXPECT_TRUE(control->MediaWarmedUp());
+    EXPECT_EQ(hasSoundDevice, 1);
+    control->OnCmdRecord();
+    ASSERT_TRUE(control->WaitForFinish(30s));
+    EXPECT_GT(StreamEnd(dir.path() + "/first.wmv", "v"), 0.5);
+    EXPECT_GT(StreamEnd(dir.path() + "/first.wmv", "a"), 0.5);
 }
 
 TEST_F(RecordingControlTest, CancelledDialogLeavesIdle) {
