@@ -14,7 +14,7 @@ PACKAGES=(
   libxcb-xtest0-dev
   # recording: skipping screens that did not change
   libxcb-damage0-dev
-  libtinyxml2-dev libgif-dev
+  libtinyxml2-dev libgif-dev libfontconfig-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   librsvg2-bin
