@@ -3,7 +3,8 @@
 # screen with a compositing manager, a session bus and a sound server with a microphone (what a
 # desktop has), each timed from launch until its overlay window is mapped.
 #   scripts/startup-bench.sh BUILD_DIR
-# RAVLIN_BENCH_STARTS (default 9) sets the starts of each.
+# RAVLIN_BENCH_STARTS (default 9) sets the starts of each; RAVLIN_BENCH_BASELINE names another
+# ravlin executable (an earlier build) measured in the same run as "ravlin-base".
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 session_screen=1280x800
@@ -13,6 +14,7 @@ source "$(dirname "$0")/recording-session.sh"
 source "$(dirname "$0")/desktop-session.sh"
 
 programs=("ravlin=$build/bin/ravlin")
+if [ -n "${RAVLIN_BENCH_BASELINE:-}" ]; then programs+=("ravlin-base=$RAVLIN_BENCH_BASELINE"); fi
 if command -v gromit-mpx >/dev/null; then
   programs+=("gromit-mpx=gromit-mpx")
 else

@@ -153,11 +153,9 @@ void CRavlinApp::FinishStart() {
     m_tray->AddTrayIcon();
     for (const auto& [title, text] : std::exchange(m_heldBalloons, {}))
         m_tray->ShowTrayBalloon(title, text);
-    if (CRecordingControl* recording = m_mainWindow->Recording()) {
+    if (CRecordingControl* recording = m_mainWindow->Recording())
         QObject::connect(recording, &CRecordingControl::TrayTipChanged, m_tray.get(),
                          &CTrayIcon::SetToolTip);
-        recording->WarmUpMedia();
-    }
     // The settings could not be written when the last run ended: say so now, once.
     if (const std::optional<QString> failure = CSettingsSaveFailure().Take())
         QMetaObject::invokeMethod(

@@ -36,9 +36,9 @@ public:
     CTrayIcon* TrayIcon() const { return m_tray.get(); }
 
 private:
-    // What can wait until the overlay is shown: the window icon, the tray icon, GStreamer and
-    // the microphone (on a thread of their own), the warning about unsaved settings and the
-    // start command. Runs once; a command from another start runs it first if need be.
+    // What can wait until the overlay is shown: the window icon, the tray icon, the warning
+    // about unsaved settings and the start command. (GStreamer and the microphone wait for the
+    // first recording or the webcam.) Runs once; a command from another start runs it first if need be.
     void FinishStart();
     void FinishStartOnceShown();
     void OnSignal(int signal);

@@ -68,9 +68,6 @@ CRecordingControl::CRecordingControl(IDialogs& dialogs, IScreenGrabber& grabber,
 }
 
 CRecordingControl::~CRecordingControl() {
-    // The warm-up posts its finding to this object: it must be over before the object is.
-    if (m_warmUp.joinable())
-        m_warmUp.join();
     // The windows that show the time may be gone already.
     m_host.showRecordingTime = nullptr;
     blockSignals(true);
@@ -146,26 +143,6 @@ void CRecordingControl::BuildRecordingGraph() {
     // size, whatever the clip region or the primary screen measure.
     CRecordingProfiles::WriteProfileFile(ProfilePath(), m_flags.qualityPreset,
                                          m_screen->FrameSize());
-}
-
-void CRecordingControl::WarmUpMedia() {
-    if (m_warmUp.joinable())
-        return;
-    // GStreamer's start reads its plugin registry and the microphone lookup asks the sound
-    // server: tens of milliseconds that the user-interface thread need not wait for. Both are
-    // safe on another thread; the flag itself is only touched on this one.
-    m_warmUp = std::thread([this] {
-        const bool found = CSoundDevices::HasAudioCaptureDevice();
-        QMetaObject::invokeMethod(
-            this,
-            [this, found] {
-                // A recording that started meanwhile looked for itself, later: it decides.
-                if (!m_flags.recording)
-                    m_flags.hasSoundDevice = found ? 1 : 0;
-                m_mediaWarmedUp = true;
-            },
-            Qt::QueuedConnection);
-    });
 }
 
 void CRecordingControl::ReleaseRecordingGraph() {

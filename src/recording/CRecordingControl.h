@@ -62,15 +62,10 @@ public:
     ~CRecordingControl() override;
 
     // The screen source and the profile for the current preset and capture; opens no device,
-    // creates no recording file and leaves GStreamer alone (a recording starts it and looks for
-    // the microphone itself; WarmUpMedia does both ahead).
+    // creates no recording file and leaves GStreamer alone: a recording starts it and looks for
+    // the microphone itself (the sound-device flag follows then), so that neither costs the
+    // program's start.
     void BuildRecordingGraph();
-    // Starts GStreamer and looks for a microphone on a thread of its own, so that neither costs
-    // the program's start nor the first recording; the sound-device flag follows once it is
-    // known. Once is enough: later calls do nothing.
-    void WarmUpMedia();
-    // Whether WarmUpMedia has finished and set the sound-device flag.
-    bool MediaWarmedUp() const { return m_mediaWarmedUp; }
     void ReleaseRecordingGraph();
     bool HasRecordingGraph() const { return m_screen != nullptr; }
 
@@ -168,6 +163,4 @@ private:
     bool m_stopReasonIsNotice = false;
     std::chrono::milliseconds m_finishTimeout{0};
     QTimer m_screensChanged;
-    std::thread m_warmUp;
-    bool m_mediaWarmedUp = false;
 };

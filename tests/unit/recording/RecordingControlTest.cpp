@@ -200,37 +200,15 @@ TEST_F(RecordingControlTest, BuildingTheGraphWritesTheProfileAndOpensNothing) {
     EXPECT_EQ(profile->picture->height, 200);
 }
 
-TEST_F(RecordingControlTest, WarmingUpTheMediaFindsTheMicrophoneOffTheInterfaceThread) {
-    const struct {
-        const char* source;
-        int found;
-    } cases[] = {{"audiotestsrc is-live=true", 1}, {"none", 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.source);
-        qputenv("RAVLIN_SOUND_SOURCE", c.source);
-        MakeControl(grabber);
-        hasSoundDevice = 1 - c.found;
-        control->BuildRecordingGraph();
-        control->WarmUpMedia();
-        control->WarmUpMedia(); // once is enough
-        ASSERT_TRUE(RunUntil([&] { return control->MediaWarmedUp(); }, 10000));
-        EXPECT_EQ(hasSoundDevice, c.found);
-    }
-}
-
-TEST_F(RecordingControlTest, RecordingStraightAfterTheWarmUpBeganRecords) {
-    // The first Record may come before the warm-up is over (`ravlin --command record` as the
-    // program starts): it starts GStreamer and finds the microphone itself, and the warm-up's
-    // later finding does not undo its own.
+TEST_F(RecordingControlTest, TheFirstRecordingLooksForTheMicrophoneItself) {
+    // Nothing looked for it when the graph was built: the recording does, and records it.
     dialogs.saveAnswer = dir.path() + "/first.wmv";
     control->BuildRecordingGraph();
-    control->WarmUpMedia();
+    ASSERT_EQ(hasSoundDevice, 0);
     control->OnCmdRecord();
     ASSERT_EQ(recording, 1) << dialogs.warnings.join("\n").toStdString();
     EXPECT_EQ(hasSoundDevice, 1);
     Run(1500);
-    EXPECT_TRUE(control->MediaWarmedUp());
-    EXPECT_EQ(hasSoundDevice, 1);
     control->OnCmdRecord();
     ASSERT_TRUE(control->WaitForFinish(30s));
     EXPECT_GT(StreamEnd(dir.path() + "/first.wmv", "v"), 0.5);
