@@ -37,8 +37,8 @@ public:
 
 private:
     // What can wait until the overlay is shown: the window icon, the tray icon, the warning
-    // about unsaved settings and the start command. (GStreamer and the microphone wait for the
-    // first recording or the webcam.) Runs once; a command from another start runs it first if need be.
+    // about unsaved settings and the start command (GStreamer and the microphone wait for the
+    // first recording or the webcam). Runs once; a command from another start runs it first.
     void FinishStart();
     void FinishStartOnceShown();
     void OnSignal(int signal);
