@@ -3,7 +3,7 @@
 # a compositing manager: a pressed pointer moved 12 px at a time, the composited screen read
 # until the ink is there (bench/InkLatencyBench.cpp).
 #   scripts/ink-latency-bench.sh BUILD_DIR [WIDTHxHEIGHT]   (default 1920x1080)
-# RAVLIN_BENCH_INK_MOVES (default 400) sets the moves of each.
+# RAVLIN_BENCH_INK_MOVES (default 800, in 4 turns) sets the moves of each.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 session_screen=${2:-1920x1080}
@@ -19,4 +19,4 @@ if command -v gromit-mpx >/dev/null; then
 else
   echo "(gromit-mpx is not installed: Ravlin alone; scripts/install-deps.sh --bench installs it)"
 fi
-"$build/bin/ink_latency_bench" --moves "${RAVLIN_BENCH_INK_MOVES:-400}" "${programs[@]}"
+"$build/bin/ink_latency_bench" --turns 4 --moves "${RAVLIN_BENCH_INK_MOVES:-800}" "${programs[@]}"
