@@ -39,6 +39,7 @@ package: build
 	@cd $(BUILD) && cpack -G DEB
 
 bench: build
+	@scripts/install-deps.sh --bench
 	@scripts/run-bench.sh $(BUILD)
 
 # libFuzzer targets, built with clang in a separate tree and run for FUZZ_SECONDS each

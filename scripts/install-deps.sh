@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything Ravlin's build, the program itself and its tests need, from Debian's
 # packages. Safe to run again: when every package is present it does nothing.
+#   scripts/install-deps.sh [--bench]   --bench: also what only `make bench` runs
 set -euo pipefail
 
 PACKAGES=(
@@ -9,9 +10,11 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libxcb1-dev libxcb-xfixes0-dev libxcb-shape0-dev libxcb-shm0-dev libxcb-keysyms1-dev
   libxcb-composite0-dev libx11-xcb-dev
+  # benchmarks: the pointer moved through XTest
+  libxcb-xtest0-dev
   # recording: skipping screens that did not change
   libxcb-damage0-dev
-  libtinyxml2-dev libgif-dev
+  libtinyxml2-dev libgif-dev libfontconfig-dev
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   librsvg2-bin
@@ -41,6 +44,11 @@ PACKAGES=(
   xdg-utils
   poppler-utils
 )
+
+# Only the benchmarks: the peer whose start-up and ink latency ours are measured against.
+if [ "${1:-}" = "--bench" ]; then
+  PACKAGES+=(gromit-mpx)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -29,6 +29,15 @@ echo "Screenshot saving, 1920 x 1080, next to QImage::save as PNG:"
 "$bin/save_bench" --benchmark_min_time=0.5
 
 echo
+# Whole programs next to gromit-mpx, each on a private screen of its own: the start-up until
+# the overlay is mapped (1280 x 800), and the ink's latency at 1080p and at 4K.
+"$(dirname "$0")/startup-bench.sh" "$build"
+echo
+"$(dirname "$0")/ink-latency-bench.sh" "$build" 1920x1080
+echo
+"$(dirname "$0")/ink-latency-bench.sh" "$build" 3840x2160
+
+echo
 # Its own 1920 x 1080 screen and sound server: the recording side by side with ffmpeg.
 "$(dirname "$0")/recording-bench.sh" "$build"
 

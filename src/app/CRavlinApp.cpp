@@ -16,9 +16,12 @@
 #include "x11/CX11ScreenGrabber.h"
 
 #include <QSettings>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 CRavlinApp* g_app = nullptr;
@@ -30,7 +33,6 @@ CRavlinApp::CRavlinApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationVersion(RAVLIN_VERSION);
     // The overlay and the toolbar are not "last windows": hiding them must not end the program.
     setQuitOnLastWindowClosed(false);
-    setWindowIcon(CTrayIcon::ProgramIcon());
     g_app = this;
 }
 
@@ -85,24 +87,28 @@ bool CRavlinApp::InitInstance() {
             m_tray->RemoveTrayIcon();
         QCoreApplication::exit(0);
     });
-    m_instance->SetActivateHandler([this] { m_mainWindow->OnActivateInstance(); });
-    m_instance->SetCommandHandler(
-        [this](const QString& name) { CNamedCommand::Run(*m_mainWindow, name); });
+    m_instance->SetActivateHandler([this] {
+        FinishStart();
+        m_mainWindow->OnActivateInstance();
+    });
+    m_instance->SetCommandHandler([this](const QString& name) {
+        // A command may want the tray (its balloons) or the recording's media: all is there.
+        FinishStart();
+        CNamedCommand::Run(*m_mainWindow, name);
+    });
 
     m_mainWindow->CreateOverlay();
-    m_tray = std::make_unique<CTrayIcon>(*m_mainWindow, *m_dialogs);
-    m_tray->SetWebcamShownQuery([this] {
-        const CWebcamWindow* webcam = m_mainWindow->WebcamWindow();
-        return webcam && webcam->IsShown();
-    });
+    // Balloons asked for before the tray icon exists (a shortcut that cannot be registered)
+    // wait for it.
     m_mainWindow->SetTrayBalloon([this](const QString& title, const QString& text) {
-        m_tray->ShowTrayBalloon(title, text);
+        if (m_tray)
+            m_tray->ShowTrayBalloon(title, text);
+        else
+            m_heldBalloons.append({title, text});
     });
-    m_tray->AddTrayIcon();
+    // The recording control is there from the start, so that a Record shortcut pressed at once
+    // works; what it needs of GStreamer is started once the overlay is up.
     m_mainWindow->SetScreenGrabber(std::make_unique<CX11ScreenGrabber>());
-    if (CRecordingControl* recording = m_mainWindow->Recording())
-        QObject::connect(recording, &CRecordingControl::TrayTipChanged, m_tray.get(),
-                         &CTrayIcon::SetToolTip);
     // The stored shortcuts replace the defaults, then they are registered.
     {
         QSettings settings("Norvane", "Ravlin");
@@ -116,6 +122,40 @@ bool CRavlinApp::InitInstance() {
 
     m_mainWindow->DoUpdateHotKeys();
     m_mainWindow->show();
+    // The overlay goes to the screen now; the rest follows once it is shown.
+    m_displayServer->Flush();
+    m_startClock.start();
+    QTimer::singleShot(0, this, [this] { FinishStartOnceShown(); });
+    return true;
+}
+
+void CRavlinApp::FinishStartOnceShown() {
+    // Until the overlay's first picture is on the screen; a window that is never exposed (a
+    // server that has no room for it) does not hold the rest back for long.
+    const QWindow* overlay = m_mainWindow->windowHandle();
+    if (!m_started && overlay && !overlay->isExposed() && m_startClock.elapsed() < kShowWaitMs) {
+        QTimer::singleShot(kShowPollMs, this, [this] { FinishStartOnceShown(); });
+        return;
+    }
+    FinishStart();
+}
+
+void CRavlinApp::FinishStart() {
+    if (m_started)
+        return;
+    m_started = true;
+    setWindowIcon(CTrayIcon::ProgramIcon());
+    m_tray = std::make_unique<CTrayIcon>(*m_mainWindow, *m_dialogs);
+    m_tray->SetWebcamShownQuery([this] {
+        const CWebcamWindow* webcam = m_mainWindow->WebcamWindow();
+        return webcam && webcam->IsShown();
+    });
+    m_tray->AddTrayIcon();
+    for (const auto& [title, text] : std::exchange(m_heldBalloons, {}))
+        m_tray->ShowTrayBalloon(title, text);
+    if (CRecordingControl* recording = m_mainWindow->Recording())
+        QObject::connect(recording, &CRecordingControl::TrayTipChanged, m_tray.get(),
+                         &CTrayIcon::SetToolTip);
     // The settings could not be written when the last run ended: say so now, once.
     if (const std::optional<QString> failure = CSettingsSaveFailure().Take())
         QMetaObject::invokeMethod(
@@ -128,7 +168,6 @@ bool CRavlinApp::InitInstance() {
         QMetaObject::invokeMethod(
             this, [this, name = m_startCommand] { CNamedCommand::Run(*m_mainWindow, name); },
             Qt::QueuedConnection);
-    return true;
 }
 
 void CRavlinApp::OnSignal(int) {

@@ -1,6 +1,9 @@
 #pragma once
 // The application: one running copy per user, the start-up and exit order, and the teardown.
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QList>
+#include <QPair>
 #include <memory>
 
 class CHelpCommands;
@@ -33,6 +36,11 @@ public:
     CTrayIcon* TrayIcon() const { return m_tray.get(); }
 
 private:
+    // What can wait until the overlay is shown: the window icon, the tray icon, the warning
+    // about unsaved settings and the start command (GStreamer and the microphone wait for the
+    // first recording or the webcam). Runs once; a command from another start runs it first.
+    void FinishStart();
+    void FinishStartOnceShown();
     void OnSignal(int signal);
     void SaveHotKeys();
     static void OnProcessExit();
@@ -46,6 +54,11 @@ private:
     std::unique_ptr<CHelpCommands> m_help;
     std::unique_ptr<CSignalWatcher> m_signals;
     bool m_running = false;
+    bool m_started = false;
+    QElapsedTimer m_startClock;
+    QList<QPair<QString, QString>> m_heldBalloons;
+    static constexpr int kShowPollMs = 5;
+    static constexpr int kShowWaitMs = 300;
     QString m_startCommand;
     int m_secondStartExitCode = 0;
 };

@@ -1,4 +1,5 @@
 #include "CCommandLine.h"
+#include "CFontWarmUp.h"
 #include "CRavlinApp.h"
 #include "CommandNames.h"
 #include "RunAutostartOption.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
 
+    const CFontWarmUp fonts;
     CRavlinApp app(argc, argv);
     app.SetStartCommand(line.command);
     if (!app.InitInstance())

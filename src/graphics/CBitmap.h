@@ -15,6 +15,10 @@ public:
     // Every pixel transparent (0). Null when the size is empty or the memory is not there.
     static QImage CreateBitmap(int width, int height);
 
+    // A copy of a surface-format picture with its device pixel ratio, made the way CreateBitmap
+    // makes large bitmaps (QImage::copy for other formats).
+    static QImage CopyBitmap(const QImage& image);
+
     // Null when the file or data is not a picture Qt can read.
     static QImage LoadBitmapFromFile(const QString& path);
     static QImage LoadBitmapFromData(const QByteArray& data);

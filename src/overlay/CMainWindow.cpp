@@ -141,7 +141,7 @@ void CMainWindow::OnCreate() {
     }
     pages.push_back(std::move(page));
     currentPage = 0;
-    m_surface = pages[0]->bitmap.copy();
+    m_surface = CBitmap::CopyBitmap(pages[0]->bitmap);
     m_surface.setDevicePixelRatio(DevicePixelRatio());
 
     UpdateToolCursor();
@@ -257,7 +257,7 @@ void CMainWindow::LayOut(int index, bool placeToolbar) {
     if (!CurrentPage() || CurrentPage()->Size() != oldSize)
         m_undo.ForgetAll(pages);
     CPageStore::ShowOnly(pages, currentPage);
-    m_surface = CurrentPage() ? CurrentPage()->bitmap.copy() : QImage();
+    m_surface = CurrentPage() ? CBitmap::CopyBitmap(CurrentPage()->bitmap) : QImage();
     m_surface.setDevicePixelRatio(ratio);
     MakeSurfaces();
     // The new texture is blank: the marker would copy transparent paint over the ink, the

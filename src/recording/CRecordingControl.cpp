@@ -137,14 +137,12 @@ void CRecordingControl::ApplyCapture() {
 }
 
 void CRecordingControl::BuildRecordingGraph() {
-    CSoundDevices::InitMedia();
     m_screen = std::make_unique<CScreen>(m_grabber);
     ApplyCapture();
     // The profile is written for the frames the recording will have: the capture rectangle's
     // size, whatever the clip region or the primary screen measure.
     CRecordingProfiles::WriteProfileFile(ProfilePath(), m_flags.qualityPreset,
                                          m_screen->FrameSize());
-    m_flags.hasSoundDevice = CSoundDevices::HasAudioCaptureDevice() ? 1 : 0;
 }
 
 void CRecordingControl::ReleaseRecordingGraph() {

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 
 class CDiskSpaceWatch;
 class CRecordingFinisher;
@@ -60,8 +61,10 @@ public:
                       SoundSourceFactory soundSource = {});
     ~CRecordingControl() override;
 
-    // The screen source and the profile for the current preset and capture; opens no device and
-    // creates no recording file.
+    // The screen source and the profile for the current preset and capture; opens no device,
+    // creates no recording file and leaves GStreamer alone: a recording starts it and looks for
+    // the microphone itself (the sound-device flag follows then), so that neither costs the
+    // program's start.
     void BuildRecordingGraph();
     void ReleaseRecordingGraph();
     bool HasRecordingGraph() const { return m_screen != nullptr; }

@@ -16,6 +16,19 @@
 
 namespace {
 
+double MeanVolumeDb(const QString& path) {
+    int code = 0;
+    // volumedetect reports on the error channel; ffmpeg's own verbosity is kept for it.
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-hide_banner", "-i", path, "-map", "0:a", "-af", "volumedetect", "-f",
+                            "null", "-"});
+    ffmpeg.waitForFinished(60000);
+    (void)code;
+    const QString text = QString::fromUtf8(ffmpeg.readAllStandardError());
+    const QRegularExpressionMatch m = QRegularExpression("mean_volume: (-?[0-9.]+) dB").match(text);
+    return m.hasMatch() ? m.captured(1).toDouble() : -1000;
+}
+
 class RecordingE2e : public CRavlinTest {
 protected:
     RecordingE2e() : CRavlinTest(QRect(100, 100, 1000, 600)) {}
@@ -29,20 +42,6 @@ protected:
     void TearDown() override { QDir(folder).removeRecursively(); }
 
     static void Key(const QString& keys) { Xdotool({"key", keys}); }
-    static double MeanVolumeDb(const QString& path) {
-        int code = 0;
-        // volumedetect reports on the error channel; ffmpeg's own verbosity is kept for it.
-        QProcess ffmpeg;
-        ffmpeg.start("ffmpeg", {"-hide_banner", "-i", path, "-map", "0:a", "-af", "volumedetect",
-                                "-f", "null", "-"});
-        ffmpeg.waitForFinished(60000);
-        (void)code;
-        const QString text = QString::fromUtf8(ffmpeg.readAllStandardError());
-        const QRegularExpressionMatch m =
-            QRegularExpression("mean_volume: (-?[0-9.]+) dB").match(text);
-        return m.hasMatch() ? m.captured(1).toDouble() : -1000;
-    }
-
     CSoundServer sound;
     QString folder;
 };
@@ -225,6 +224,28 @@ TEST_F(RecordingE2e, Mp4AndWebMWithTheRecordedTimeBesideTheStopButton) {
         EXPECT_LT(Probe(movie, "format=duration").toDouble(), runSeconds - 1.0);
         EXPECT_GT(MeanVolumeDb(movie), -30.0) << "the tone, not silence";
     }
+}
+
+// GStreamer and the microphone are started after the overlay shows: the Record command that
+// starts the program must find them all the same, with the tray icon made meanwhile.
+TEST(RecordAtStartE2e, TheRecordCommandThatStartsRavlinRecordsPictureAndSound) {
+    CSoundServer sound;
+    ASSERT_TRUE(sound.IsReady()) << "the test sound server did not start";
+    ForgetSettings();
+    CRavlinUnderTest ravlin;
+    ASSERT_TRUE(ravlin.Start({"--command", "record"}));
+    const QString folder = QDir::tempPath() + QStringLiteral("/ravlin-rec-%1").arg(ravlin.Pid());
+    QDir().mkpath(folder);
+    const QString movie = folder + "/first.wmv";
+    ASSERT_TRUE(SaveAs(movie)) << ravlin.Output().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(movie); }, 5000));
+    RecordFor(2000);
+    ASSERT_TRUE(ravlin.RunCommand("record"));
+    ASSERT_TRUE(WaitFor([&] { return IsFinished(movie); }, 15000)) << "the file is incomplete";
+    EXPECT_EQ(Probe(movie, "stream=codec_name"), "wmv2\nwmav2");
+    EXPECT_GT(MeanVolumeDb(movie), -30.0) << "the tone, not silence";
+    EXPECT_TRUE(ravlin.IsRunning());
+    QDir(folder).removeRecursively();
 }
 
 } // namespace

@@ -62,7 +62,9 @@ protected:
 TEST_F(DocumentE2e, TypedTextIsCommittedWithReturnAndThrownAwayWithEscape) {
     const int lower = g_session->ScreenSize().height() * 3 / 4;
     const int upper = g_session->ScreenSize().height() / 4;
-    Xdotool({"key", "alt+shift+t"});
+    // The click waits until the program has taken the tool: sent at once, it would reach
+    // whatever lies under the overlay while the program is still finishing its start.
+    ASSERT_TRUE(ChangesPointerShape({300, lower}, [] { Xdotool({"key", "alt+shift+t"}); }));
     Xdotool({"mousemove", "300", QString::number(lower), "click", "1"});
     const QRect bubble = Bubble();
     ASSERT_FALSE(bubble.isEmpty()) << "no bubble";
@@ -136,7 +138,7 @@ TEST_F(DocumentE2e, CtrlZTakesTheLastStrokeAwayOnItsOwnPageAndCtrlYBringsItBack)
 }
 
 TEST_F(DocumentE2e, ScreenshotsInEveryFormatAndOfARegion) {
-    Xdotool({"key", "alt+shift+p"});
+    ASSERT_TRUE(ChangesPointerShape({450, 300}, [] { Xdotool({"key", "alt+shift+p"}); }));
     Drag({200, 300}, {700, 300}, 9);
     ASSERT_TRUE(ScreenShows({450, 300}, IsRed));
     const QString folder = g_session->Home() + "/shots";

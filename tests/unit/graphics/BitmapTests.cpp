@@ -29,6 +29,29 @@ TEST(Bitmap, CreateBitmapIsPremultipliedAndTransparent) {
     }
 }
 
+TEST(Bitmap, ALargeBitmapIsTransparentDrawableAndCopiedApart) {
+    // Surfaces and pages: large enough to be taken from the system in huge pages.
+    QImage image = CBitmap::CreateBitmap(1281, 801);
+    ASSERT_EQ(image.size(), QSize(1281, 801));
+    EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
+    EXPECT_EQ(image.bytesPerLine(), 1281 * 4);
+    const QImage before = image; // shares the pixels until one of them is written
+    for (const QPoint p : {QPoint(0, 0), QPoint(640, 400), QPoint(1280, 800)})
+        EXPECT_EQ(image.pixel(p), 0u) << p.x() << "," << p.y();
+    image.fill(qRgba(0, 0, 255, 255));
+    image.setPixel(1280, 800, qRgba(255, 0, 0, 255));
+    EXPECT_EQ(image.pixel(640, 400), qRgba(0, 0, 255, 255));
+    EXPECT_EQ(image.pixel(1280, 800), qRgba(255, 0, 0, 255));
+    EXPECT_EQ(before.pixel(1280, 800), 0u) << "the copy taken before is its own";
+    image.setDevicePixelRatio(2.0);
+    const QImage copy = CBitmap::CopyBitmap(image);
+    image = QImage(); // the pixels go back to the system; the copy keeps its own
+    ASSERT_EQ(copy.size(), QSize(1281, 801));
+    EXPECT_EQ(copy.devicePixelRatio(), 2.0);
+    EXPECT_EQ(copy.pixel(640, 400), qRgba(0, 0, 255, 255));
+    EXPECT_EQ(copy.pixel(1280, 800), qRgba(255, 0, 0, 255));
+}
+
 TEST(Bitmap, CreateBitmapOfNoSizeIsNull) {
     EXPECT_TRUE(CBitmap::CreateBitmap(0, 5).isNull());
     EXPECT_TRUE(CBitmap::CreateBitmap(5, -1).isNull());

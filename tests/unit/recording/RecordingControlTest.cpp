@@ -192,12 +192,27 @@ TEST_F(RecordingControlTest, BuildingTheGraphWritesTheProfileAndOpensNothing) {
     control->BuildRecordingGraph();
     EXPECT_TRUE(control->HasRecordingGraph());
     EXPECT_EQ(grabber.GrabCount(), 0);
-    EXPECT_EQ(hasSoundDevice, 1);
+    EXPECT_EQ(hasSoundDevice, 0) << "the microphone is looked for later, off the start";
     const auto profile = CRecordingProfiles::LoadRecordingProfile(control->ProfilePath(), true);
     ASSERT_TRUE(profile && profile->picture);
     // The profile carries the frames' size, the clip region's.
     EXPECT_EQ(profile->picture->width, 320);
     EXPECT_EQ(profile->picture->height, 200);
+}
+
+TEST_F(RecordingControlTest, TheFirstRecordingLooksForTheMicrophoneItself) {
+    // Nothing looked for it when the graph was built: the recording does, and records it.
+    dialogs.saveAnswer = dir.path() + "/first.wmv";
+    control->BuildRecordingGraph();
+    ASSERT_EQ(hasSoundDevice, 0);
+    control->OnCmdRecord();
+    ASSERT_EQ(recording, 1) << dialogs.warnings.join("\n").toStdString();
+    EXPECT_EQ(hasSoundDevice, 1);
+    Run(1500);
+    control->OnCmdRecord();
+    ASSERT_TRUE(control->WaitForFinish(30s));
+    EXPECT_GT(StreamEnd(dir.path() + "/first.wmv", "v"), 0.5);
+    EXPECT_GT(StreamEnd(dir.path() + "/first.wmv", "a"), 0.5);
 }
 
 TEST_F(RecordingControlTest, CancelledDialogLeavesIdle) {
