@@ -14,6 +14,10 @@
 #include "x11/CX11DisplayServer.h"
 #include "x11/CX11GlobalKeys.h"
 #include "x11/CX11ScreenGrabber.h"
+#include "CPortalScreenGrabber.h"
+#include "portal/CPortalDisplayServer.h"
+#include "portal/CPortalGlobalKeys.h"
+#include "portal/CSessionType.h"
 
 #include <QSettings>
 
@@ -42,6 +46,7 @@ CRavlinApp::~CRavlinApp() {
     m_mainWindow.reset();
     m_help.reset();
     m_globalKeys.reset();
+    m_x11Keys.reset();
     m_displayServer.reset();
     m_dialogs.reset();
     m_instance.reset();
@@ -64,9 +69,25 @@ bool CRavlinApp::InitInstance() {
         return false;
     }
 
-    m_displayServer = std::make_unique<CX11DisplayServer>();
+    // A Wayland session: the windows stay on XWayland, but the screen is read, and global
+    // keys are had, through the desktop's portals (XWayland can do neither for the desktop).
+    m_wayland = CSessionType::IsWayland();
+    if (m_wayland) {
+        m_displayServer = std::make_unique<CPortalDisplayServer>(
+            std::make_unique<CX11DisplayServer>(), [this]() -> unsigned long {
+                const QWidget* owner = m_mainWindow ? m_mainWindow->ToolbarWindow() : nullptr;
+                return owner ? static_cast<unsigned long>(owner->winId()) : 0;
+            });
+    } else {
+        m_displayServer = std::make_unique<CX11DisplayServer>();
+    }
     m_dialogs = std::make_unique<CQtDialogs>();
     m_globalKeys = std::make_unique<CX11GlobalKeys>();
+    if (m_wayland && CPortalGlobalKeys::IsOffered()) {
+        // The X grabs would see keys only while an X11 window has the keyboard.
+        m_x11Keys = std::move(m_globalKeys);
+        m_globalKeys = std::make_unique<CPortalGlobalKeys>(m_x11Keys.get());
+    }
     m_mainWindow = std::make_unique<CMainWindow>(*m_displayServer, *m_dialogs, *m_globalKeys);
     BuildCommandTable(*m_mainWindow);
     m_help = std::make_unique<CHelpCommands>(*m_dialogs);
@@ -91,7 +112,11 @@ bool CRavlinApp::InitInstance() {
         m_tray->ShowTrayBalloon(title, text);
     });
     m_tray->AddTrayIcon();
-    m_mainWindow->SetScreenGrabber(std::make_unique<CX11ScreenGrabber>());
+    if (m_wayland)
+        m_mainWindow->SetScreenGrabber(
+            std::make_unique<CPortalScreenGrabber>(std::make_unique<CX11ScreenGrabber>()));
+    else
+        m_mainWindow->SetScreenGrabber(std::make_unique<CX11ScreenGrabber>());
     if (CRecordingControl* recording = m_mainWindow->Recording())
         QObject::connect(recording, &CRecordingControl::TrayTipChanged, m_tray.get(),
                          &CTrayIcon::SetToolTip);

@@ -40,11 +40,13 @@ private:
     std::unique_ptr<IDisplayServer> m_displayServer;
     std::unique_ptr<IDialogs> m_dialogs;
     std::unique_ptr<IGlobalKeys> m_globalKeys;
+    std::unique_ptr<IGlobalKeys> m_x11Keys; // names keys for the portal's shortcuts
     std::unique_ptr<CMainWindow> m_mainWindow;
     std::unique_ptr<CTrayIcon> m_tray;
     std::unique_ptr<CHelpCommands> m_help;
     std::unique_ptr<CSignalWatcher> m_signals;
     bool m_running = false;
+    bool m_wayland = false;
     QString m_startCommand;
     int m_secondStartExitCode = 0;
 };

@@ -824,7 +824,8 @@ void CMainWindow::OnCmdSave() {
     // changed on the overlay (a committed text, a closed bubble) is on the screen.
     const QImage picture = GrabAfterChange(
         CScreenshot::SourceRect(clipRegion, display->OverlayRect()), DevicePixelRatio());
-    m_screenshotSaver->Save(picture, m_toolbarWindow ? m_toolbarWindow.data() : this, this);
+    m_screenshotSaver->Save(picture, m_toolbarWindow ? m_toolbarWindow.data() : this, this,
+                            m_displayServer.GrabError());
 }
 
 void CMainWindow::OnCmdPause() {
@@ -864,8 +865,16 @@ void CMainWindow::CopyRegionToClipboard() {
                                   DevicePixelRatio());
     else if (QScreen* primary = QGuiApplication::primaryScreen())
         picture = GrabAfterChange(primary->geometry(), primary->devicePixelRatio());
-    if (!picture.isNull())
+    if (!picture.isNull()) {
         QGuiApplication::clipboard()->setImage(picture);
+        return;
+    }
+    // Nothing goes to the clipboard rather than a black picture, and the user hears why.
+    const QString why = m_displayServer.GrabError();
+    Trace("Copy to clipboard failed: %s\n", qPrintable(why));
+    m_dialogs.ShowNotice(QStringLiteral("Nothing was copied: %1")
+                             .arg(why.isEmpty() ? QStringLiteral("the screen could not be read.")
+                                                : why));
 }
 
 QImage CMainWindow::GrabAfterChange(const QRect& screenRect, qreal ratio) {

@@ -118,8 +118,15 @@ void CRecordingControl::StartRecording() {
 
     m_flags.recording = 1;
     m_flags.paused = 0;
-    m_pipeline = std::make_unique<CRecordingPipeline>(*m_screen);
     QString why;
+    // A Wayland desktop shares the screen only once asked (and perhaps once the user agreed).
+    if (!m_grabber.Begin(m_flags.recordPointer != 0, &why)) {
+        m_flags.recording = 0;
+        m_dialogs.ShowWarning(m_host.warningOwner ? m_host.warningOwner() : nullptr, why,
+                              QStringLiteral("Warning"));
+        return;
+    }
+    m_pipeline = std::make_unique<CRecordingPipeline>(*m_screen);
     bool running = profile && m_pipeline->Start(path, *profile, m_soundSource, &why);
     if (!running && profile && profile->sound) {
         // A microphone that cannot be opened must not cost the picture: try without sound.
@@ -133,6 +140,7 @@ void CRecordingControl::StartRecording() {
                     .arg(soundWhy));
     }
     if (!running) {
+        m_grabber.End();
         m_flags.recording = 0;
         m_dialogs.ShowWarning(m_host.warningOwner ? m_host.warningOwner() : nullptr,
                               InUseWarning(QDir::toNativeSeparators(path)),
@@ -176,7 +184,9 @@ void CRecordingControl::StopRecording() {
     if (!m_pipeline)
         return;
     QString why;
-    if (!m_pipeline->Stop(&why))
+    const bool finished = m_pipeline->Stop(&why);
+    m_grabber.End();
+    if (!finished)
         m_dialogs.ShowWarning(m_host.warningOwner ? m_host.warningOwner() : nullptr,
                               QStringLiteral("The recording could not be finished: %1").arg(why),
                               QStringLiteral("Warning"));
@@ -185,8 +195,10 @@ void CRecordingControl::StopRecording() {
 void CRecordingControl::FinishRecording() {
     m_poll.stop();
     EndTimer();
-    if (m_pipeline && m_pipeline->IsRunning())
+    if (m_pipeline && m_pipeline->IsRunning()) {
         m_pipeline->Stop();
+        m_grabber.End();
+    }
     m_flags.recording = 0;
     m_flags.paused = 0;
 }
@@ -228,7 +240,18 @@ void CRecordingControl::OnCmdQuality(int preset) {
 void CRecordingControl::PollPipeline() {
     if (!m_pipeline)
         return;
-    const QString said = m_pipeline->PollMessages();
+    QString said = m_pipeline->PollMessages();
+    // The desktop stopped sharing the screen: the file is finished with what came so far.
+    const QString ended = m_pipeline->IsRunning() ? m_grabber.EndedReason() : QString();
+    if (!ended.isEmpty()) {
+        QString why;
+        if (!m_pipeline->Stop(&why))
+            said = ended + QStringLiteral("\nThe recording could not be finished: %1").arg(why);
+        else
+            said = ended;
+    }
+    if (!m_pipeline->IsRunning())
+        m_grabber.End();
     if (said.isEmpty())
         return;
     if (m_pipeline->IsRunning()) {

@@ -1,0 +1,58 @@
+// Ravlin in a Wayland session of headless KWin 5.27, whose portal offers GlobalShortcuts: the
+// program binds its shortcuts there, and a shortcut the desktop reports pressed (through
+// KWin's own shortcut service, as a key press would) runs its command.
+#include "E2eSession.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+// KWin's shortcut service: the components and their shortcuts.
+QString Kglobalaccel(const QString& path, const QString& method, const QStringList& args = {}) {
+    QStringList call{"call", "--session", "--dest", "org.kde.kglobalaccel", "--object-path", path,
+                     "--method", method};
+    call << args;
+    return QString::fromUtf8(g_session->Run("gdbus", call, nullptr, 10000));
+}
+
+TEST(KdeE2e, AShortcutThePortalReportsRunsItsCommand) {
+    ForgetSettings();
+    CRavlinUnderTest ravlin;
+    ASSERT_TRUE(ravlin.Start());
+    ASSERT_NE(ravlin.WaitForOverlay(), 0ul) << ravlin.Output().toStdString();
+
+    // The program's shortcuts reach KWin through the portal as one component.
+    QString component;
+    ASSERT_TRUE(WaitFor([&] {
+        const QString all =
+            Kglobalaccel("/kglobalaccel", "org.kde.KGlobalAccel.allComponents");
+        component = QRegularExpression("/component/ravlinkeys[A-Za-z0-9_]*")
+                        .match(all)
+                        .captured(0);
+        return !component.isEmpty();
+    }, 20000)) << "no shortcut component of the program in KWin";
+    const QString names =
+        Kglobalaccel(component, "org.kde.kglobalaccel.Component.shortcutNames");
+    for (const char* name : {"toolbar", "pen", "record", "pause", "save"})
+        EXPECT_TRUE(names.contains(QString("'%1'").arg(name))) << name << " in " << names.toStdString();
+
+    // The toolbar shortcut, invoked as KWin does on its key: the toolbar goes.
+    auto toolbarShown = [] {
+        for (const QString& id : FindWindows("^ravlin$", true)) {
+            const QRect r = WindowGeometry(id);
+            if (r.width() < g_session->ScreenSize().width() / 2)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(WaitFor(toolbarShown)) << "no toolbar";
+    Kglobalaccel(component, "org.kde.kglobalaccel.Component.invokeShortcut", {"toolbar"});
+    EXPECT_TRUE(WaitFor([&] { return !toolbarShown(); }, 10000))
+        << "the toolbar shortcut did nothing";
+    Kglobalaccel(component, "org.kde.kglobalaccel.Component.invokeShortcut", {"toolbar"});
+    EXPECT_TRUE(WaitFor(toolbarShown, 10000)) << "the toolbar did not come back";
+    EXPECT_TRUE(ravlin.IsRunning());
+}
+
+} // namespace
