@@ -39,7 +39,7 @@ check "package depends on GStreamer's PipeWire source (Wayland recordings)" \
 check "copyright and changelog in share/doc/ravlin" \
   test -f "$usr/share/doc/ravlin/copyright" -a -f "$usr/share/doc/ravlin/changelog.gz"
 # Debian's own checks: no error (warnings and notes are printed for the reader).
-lintian_out=$(lintian --no-tag-display-limit "$deb" 2>&1 || true)
+lintian_out=$(lintian --tag-display-limit 0 "$deb" 2>&1 || true)
 printf '%s\n' "$lintian_out" | sed 's/^/lintian: /'
 check "lintian finds no error" sh -c "! printf '%s\n' \"\$1\" | grep -q '^E: '" _ "$lintian_out"
 if [ -f "$build/bin/Ravlin_Help_Win.pdf" ]; then

@@ -36,8 +36,19 @@ bool CShellDriver::Eval(const QString& script, QString* result) {
     return code == 0 && out.startsWith("(true");
 }
 
+namespace {
+bool s_spent = false;
+}
+
+bool CShellDriver::SpendFirstClick(QPoint at) {
+    if (s_spent)
+        return true;
+    s_spent = Eval(QString(kPointer) + Move(at) + Button(true) + Button(false) + "'ok';");
+    return s_spent;
+}
+
 bool CShellDriver::Click(QPoint at, QPoint spendAt) {
-    static bool spent = false;
+    bool& spent = s_spent;
     QString script = kPointer;
     if (!spent)
         script += Move(spendAt) + Button(true) + Button(false);

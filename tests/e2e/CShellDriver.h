@@ -13,6 +13,8 @@ public:
     // A click at a point of the screen. The first click of a new virtual pointer is lost in
     // GNOME Shell 43: the first call spends one at `spendAt`.
     static bool Click(QPoint at, QPoint spendAt);
+    // Spends the first click of the virtual pointer (lost in GNOME Shell 43) at `at`.
+    static bool SpendFirstClick(QPoint at);
     // A left-button drag in small steps.
     static bool Drag(QPoint from, QPoint to, int steps = 12);
     // The whole screen as the compositor shows it (null when the shell gave none).

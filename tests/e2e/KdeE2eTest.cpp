@@ -48,6 +48,8 @@ TEST(KdeE2e, AShortcutThePortalReportsRunsItsCommand) {
     };
     ASSERT_TRUE(WaitFor(toolbarShown)) << "no toolbar";
     Kglobalaccel(component, "org.kde.kglobalaccel.Component.invokeShortcut", {"toolbar"});
+    EXPECT_TRUE(WaitFor([&] { return ravlin.Log().contains("Portal shortcut toolbar"); }, 10000))
+        << "the portal reported no activation";
     EXPECT_TRUE(WaitFor([&] { return !toolbarShown(); }, 10000))
         << "the toolbar shortcut did nothing";
     Kglobalaccel(component, "org.kde.kglobalaccel.Component.invokeShortcut", {"toolbar"});

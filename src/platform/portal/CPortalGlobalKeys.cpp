@@ -1,6 +1,7 @@
 #include "CPortalGlobalKeys.h"
 
 #include "CPortalRequest.h"
+#include "Trace.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -229,6 +230,7 @@ void CPortalGlobalKeys::BindNow() {
                       : QStringLiteral("binding the shortcuts failed");
         return;
     }
+    Trace("Portal shortcuts bound in %s\n", qPrintable(m_session));
     for (const CPortalShortcut& shortcut :
          ReadShortcuts(result.results.value(QStringLiteral("shortcuts"))))
         m_bound[shortcut.id] =
@@ -237,6 +239,8 @@ void CPortalGlobalKeys::BindNow() {
 
 void CPortalGlobalKeys::OnActivated(const QDBusObjectPath& session, const QString& shortcut,
                                     qulonglong, const QVariantMap&) {
+    Trace("Portal shortcut %s activated in %s\n", qPrintable(shortcut),
+          qPrintable(session.path()));
     // Activations of an older session of ours (or of another program) are not ours.
     if (session.path() != m_session)
         return;
