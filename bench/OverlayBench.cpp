@@ -10,6 +10,10 @@
 // Undo: a stroke with its undo step made from the tiles saved under it, next to one made from a
 // whole copy of the page (the way before) and one without a step; and the memory a stroke's
 // undo step takes at 4K, both ways.
+// The window's shape without a compositor: worked out from the surface and sent to the X server
+// (a round trip included), for a page of a presenter's ink and a dense page of 1-pixel stripes,
+// next to the way before (one rectangle per run of every row, however many).
+#include "CInkShape.h"
 #include "CInkStrokes.h"
 #include "CMainWindow.h"
 #include "CPageStore.h"
@@ -486,6 +490,88 @@ void BM_UndoMemoryOfAStrokeWholeCopy(benchmark::State& state) {
     UndoMemoryOfAStroke(state, kWholeCopyStep);
 }
 
+// The shape as it was worked out before: one rectangle per run of ink in every row.
+QRegion RowRunShape(const QImage& surface) {
+    std::vector<QRect> runs;
+    for (int y = 0; y < surface.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(surface.constScanLine(y));
+        int start = -1;
+        for (int x = 0; x <= surface.width(); ++x) {
+            const bool ink =
+                x < surface.width() && qAlpha(line[x]) > CInkShape::kMostTransparentBackgroundAlpha;
+            if (ink && start < 0) {
+                start = x;
+            } else if (!ink && start >= 0) {
+                runs.emplace_back(start, y, x - start, 1);
+                start = -1;
+            }
+        }
+    }
+    QRegion shape;
+    shape.setRects(runs.data(), static_cast<int>(runs.size()));
+    return shape;
+}
+
+enum { kPresenterInk = 0, kStripes = 1 };
+enum { kBandedShape = 0, kRowRunShape = 1 };
+
+// A surface as the overlay shows it in pointer mode: the alpha-1 background and its ink.
+QImage ShapeSurface(QSize size, int ink) {
+    QImage surface(size, QImage::Format_ARGB32_Premultiplied);
+    surface.fill(QColor(255, 255, 255, 1));
+    if (ink == kStripes) {
+        for (int y = 0; y < size.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(surface.scanLine(y));
+            for (int x = 0; x < size.width(); x += 2)
+                line[x] = 0xFFFF0000u;
+        }
+        return surface;
+    }
+    // Underlines, arrows and circles of a talk: forty strokes over the slide.
+    for (int i = 0; i < 40; ++i) {
+        const int x = 100 + (i * 397) % (size.width() - 500),
+                  y = 80 + (i * 211) % (size.height() - 300);
+        CInkStrokes::DrawPen(surface,
+                             {{x, y}, {x + 180, y + 40}, {x + 360, y - 10}, {x + 200, y + 160}},
+                             0xFFFF0000, 5.0f);
+    }
+    QPainter painter(&surface);
+    painter.setFont(QFont("Liberation Sans", 36));
+    painter.setPen(Qt::blue);
+    painter.drawText(QPoint(200, size.height() - 100), "Quarterly figures: up 12 % since May");
+    return surface;
+}
+
+void InkShapeToServer(benchmark::State& state, int ink, int way) {
+    const QSize size = SizeOf(state);
+    COverlayUnderBench bench(size);
+    const QImage surface = ShapeSurface(size, ink);
+    const WId window = bench.overlay.winId();
+    CServerCpu server(state);
+    for (auto _ : state) {
+        const QRegion shape = way == kBandedShape ? CInkShape::Of(surface) : RowRunShape(surface);
+        bench.server.SetBoundingShape(window, shape);
+        bench.server.RoundTrip();
+        state.counters["rects"] = shape.rectCount();
+        state.counters["request_mb"] =
+            static_cast<double>(shape.rectCount()) * 8.0 / (1024.0 * 1024.0);
+    }
+    bench.server.SetBoundingShape(window, std::nullopt);
+}
+
+void BM_InkShapeOfPresenterInk(benchmark::State& state) {
+    InkShapeToServer(state, kPresenterInk, kBandedShape);
+}
+void BM_InkShapeOfPresenterInkRowRuns(benchmark::State& state) {
+    InkShapeToServer(state, kPresenterInk, kRowRunShape);
+}
+void BM_InkShapeOfStripes(benchmark::State& state) {
+    InkShapeToServer(state, kStripes, kBandedShape);
+}
+void BM_InkShapeOfStripesRowRuns(benchmark::State& state) {
+    InkShapeToServer(state, kStripes, kRowRunShape);
+}
+
 #define RAVLIN_SIZES Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_DrawingTick)->RAVLIN_SIZES;
 BENCHMARK(BM_LongStroke)->RAVLIN_SIZES->Iterations(1);
@@ -507,6 +593,11 @@ BENCHMARK(BM_UndoMemoryOfAStrokeWholeCopy)
     ->Args({3840, 2160})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
+BENCHMARK(BM_InkShapeOfPresenterInk)->RAVLIN_SIZES;
+BENCHMARK(BM_InkShapeOfPresenterInkRowRuns)->RAVLIN_SIZES;
+BENCHMARK(BM_InkShapeOfStripes)->RAVLIN_SIZES;
+// At 4K the way before makes 4 million rectangles, a 33 MB request: at 1080p only (8 MB).
+BENCHMARK(BM_InkShapeOfStripesRowRuns)->Args({1920, 1080})->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {

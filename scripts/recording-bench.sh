@@ -9,10 +9,12 @@
 #   webm  VP8 + Opus against ffmpeg's libvpx + libopus with the microphone too
 #   scripts/recording-bench.sh BUILD_DIR
 # RAVLIN_BENCH_RECORD_SECONDS (default 60) shortens the recordings for a quick look;
-# RAVLIN_BENCH_CONTAINERS (default "wmv mp4 webm") picks the containers.
+# RAVLIN_BENCH_CONTAINERS (default "wmv mp4 webm") picks the containers; RAVLIN_BENCH_PRESET
+# (default 0, High; 1 Medium, 2 Low) the quality of ours (ffmpeg gets its settings and frame
+# rate).
 # WMV: both encoders get the same bit rate, key-frame spacing and quantiser range (2-31).
-# MP4 and WebM: ffmpeg gets the encoder settings ours uses (src/recording/CRecordingEncoders.cpp)
-# and the sound settings ours reports. Neither recorder draws the pointer. The picture holds
+# MP4 and WebM: ffmpeg gets the encoder settings ours uses (src/recording/CRecordingEncoders.cpp:
+# a constant quality under a cap, as ours reports them) and the sound settings ours reports. Neither recorder draws the pointer. The picture holds
 # still for the last 2 s of each recording, and a lossless grab of the screen then is the
 # reference for the PSNR of the recording's last second.
 set -euo pipefail
@@ -21,6 +23,7 @@ bin=$build/bin
 seconds=${RAVLIN_BENCH_RECORD_SECONDS:-60}
 containers=${RAVLIN_BENCH_CONTAINERS:-wmv mp4 webm}
 rate=25
+case ${RAVLIN_BENCH_PRESET:-0} in 1 | 2) rate=10 ;; esac
 
 # shellcheck source=scripts/recording-session.sh
 source "$(dirname "$0")/recording-session.sh"
@@ -31,6 +34,10 @@ gop=12
 sound_bitrate=32000
 sound_rate=44100
 sound_channels=2
+crf=20
+cq=10
+cap=10000000
+buffer_ms=2000
 
 # Prints "packets end" of a stream of a file (the end from the packets: ASF states one duration
 # for the whole file). WebM leaves most packets' durations unstated: a picture without one
@@ -62,18 +69,18 @@ psnr() {
 ffmpeg_codec() {
   case $1 in
   wmv) echo "-c:v wmv2 -b:v $bitrate -g $gop -qmin 2 -qmax 31" ;;
-  # x264enc: "superfast", zero latency, its default constant rate with the VBV holding 2 s of
-  # the bit rate, key frames at most the GOP apart, 4:2:0; fragments of one second.
-  mp4) echo "-c:v libx264 -preset superfast -tune zerolatency -b:v $bitrate -maxrate $bitrate" \
-    "-bufsize $((bitrate * 2)) -g $gop -pix_fmt yuv420p" \
+  # x264enc: "superfast", zero latency, a constant rate factor under a cap (the VBV's maximum
+  # rate and buffer), key frames at most the GOP apart, 4:2:0; fragments of one second.
+  mp4) echo "-c:v libx264 -preset superfast -tune zerolatency -crf $crf -maxrate $cap" \
+    "-bufsize $((cap / 1000 * buffer_ms)) -g $gop -pix_fmt yuv420p" \
     "-c:a aac -b:a $sound_bitrate -ar $sound_rate -ac $sound_channels" \
     "-movflags +frag_keyframe+empty_moov+default_base_moof -frag_duration 1000000" ;;
-  # vp8enc: real-time deadline, cpu-used 16, no frames held back, two threads, its default
-  # variable rate (buffer 6 s, 4 s at first, quantiser 4-63, under/overshoot 100 %); Opus in
-  # constrained VBR as opusenc.
+  # vp8enc: real-time deadline, cpu-used 16, no frames held back, two threads, constrained
+  # quality (the quality level, the target bit rate as its cap; buffer 6 s, 4 s at first,
+  # quantiser 4-63, under/overshoot 100 %); Opus in constrained VBR as opusenc.
   webm) echo "-c:v libvpx -deadline realtime -cpu-used 16 -lag-in-frames 0 -threads 2" \
-    "-b:v $bitrate -g $gop -qmin 4 -qmax 63 -bufsize $((bitrate * 6))" \
-    "-rc_init_occupancy $((bitrate * 4)) -undershoot-pct 100 -overshoot-pct 100" \
+    "-crf $cq -b:v $cap -g $gop -qmin 4 -qmax 63 -bufsize $((cap * 6))" \
+    "-rc_init_occupancy $((cap * 4)) -undershoot-pct 100 -overshoot-pct 100" \
     "-c:a libopus -b:a $sound_bitrate -vbr constrained -ar $sound_rate -ac $sound_channels" ;;
   esac
 }
@@ -88,6 +95,7 @@ record() { # scene recorder container
   load_before=$(cut -d' ' -f1 /proc/loadavg)
   if [ "$who" = ours ]; then
     /usr/bin/time -f "%U %S %M" -o "$work/time" "$bin/recording_soak" bench "$seconds" "$out" \
+      "${RAVLIN_BENCH_PRESET:-0}" \
       >"$work/ours.out" 2>"$work/ours.err" &
   else
     local sound_in=()
@@ -118,12 +126,17 @@ record() { # scene recorder container
     sound_bitrate=$(sed -n 's/.*sound_bitrate=\([0-9]*\).*/\1/p' "$work/ours.out")
     sound_rate=$(sed -n 's/.*sound_rate=\([0-9]*\).*/\1/p' "$work/ours.out")
     sound_channels=$(sed -n 's/.*sound_channels=\([0-9]*\).*/\1/p' "$work/ours.out")
+    crf=$(sed -n 's/.* crf=\([0-9]*\).*/\1/p' "$work/ours.out")
+    cq=$(sed -n 's/.* cq=\([0-9]*\).*/\1/p' "$work/ours.out")
+    cap=$(sed -n 's/.* cap=\([0-9]*\).*/\1/p' "$work/ours.out")
+    buffer_ms=$(sed -n 's/.* buffer_ms=\([0-9]*\).*/\1/p' "$work/ours.out")
   fi
   local label=$scene
   [ "$container" != wmv ] && label="$scene-$container"
-  printf '%-12s %-6s cpu_s=%6.2f peak_rss_mb=%5.1f size_kb=%6d psnr_db=%6s video_end_s=%7s audio_end_s=%7s decoded_frames=%5s expected_frames=%5d load=%s/%s %s\n' \
+  printf '%-12s %-6s cpu_s=%6.2f peak_rss_mb=%5.1f size_kb=%6d mb_per_min=%6.2f psnr_db=%6s video_end_s=%7s audio_end_s=%7s decoded_frames=%5s expected_frames=%5d load=%s/%s %s\n' \
     "$label" "$who" "$(echo "$user + $sys" | bc)" "$(echo "scale=1; $rss / 1024" | bc)" \
-    $(($(stat -c %s "$out") / 1024)) "$(psnr "$out" "$work/ref.png")" "$vend" "$aend" "$decoded" \
+    $(($(stat -c %s "$out") / 1024)) "$(echo "$(stat -c %s "$out") * 60 / $seconds / 1048576" | bc -l)" \
+    "$(psnr "$out" "$work/ref.png")" "$vend" "$aend" "$decoded" \
     $((seconds * rate)) "$load_before" "$(cut -d' ' -f1 /proc/loadavg)" "$extra"
   echo "$user + $sys" | bc >"$work/cpu-$scene-$container-$who"
 }

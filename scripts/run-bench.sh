@@ -31,3 +31,7 @@ echo "Screenshot saving, 1920 x 1080, next to QImage::save as PNG:"
 echo
 # Its own 1920 x 1080 screen and sound server: the recording side by side with ffmpeg.
 "$(dirname "$0")/recording-bench.sh" "$build"
+
+echo
+# Its own 3840 x 2160 screen: frames late and memory, next to the animation alone and ffmpeg.
+"$(dirname "$0")/recording-4k-bench.sh" "$build"

@@ -60,7 +60,12 @@ bool CRavlinApp::InitInstance() {
                                    ? QByteArray(CSingleInstance::kActivateMessage)
                                    : CSingleInstance::CommandRequest(m_startCommand);
     if (m_instance->AnotherInstanceRuns(request)) {
-        if (!m_instance->RequestDelivered()) {
+        if (!m_instance->Problem().isEmpty()) {
+            // Not knowing whether a copy runs, this start must not become a second one.
+            fprintf(stderr, "ravlin: cannot start: %s\n",
+                    m_instance->Problem().toLocal8Bit().constData());
+            m_secondStartExitCode = 1;
+        } else if (!m_instance->RequestDelivered()) {
             // A copy holds the lock but does not answer (hung, or still starting): the request
             // is lost, and the user must know rather than see nothing happen.
             fputs("ravlin: the running Ravlin did not answer\n", stderr);
@@ -68,6 +73,9 @@ bool CRavlinApp::InitInstance() {
         }
         return false;
     }
+
+    if (!m_instance->ListenProblem().isEmpty())
+        fprintf(stderr, "ravlin: %s\n", m_instance->ListenProblem().toLocal8Bit().constData());
 
     // A Wayland session: the windows stay on XWayland, but the screen is read, and global
     // keys are had, through the desktop's portals (XWayland can do neither for the desktop).

@@ -20,10 +20,11 @@ public:
     // A command to run once started (`ravlin --command NAME`): in the running copy when there is
     // one, else in this one once it is up. Set before InitInstance.
     void SetStartCommand(const QString& name) { m_startCommand = name; }
-    // False when another copy runs (it was asked to come forward, or to run the start command) —
-    // end at once, no window, with SecondStartExitCode().
+    // False when another copy runs (it was asked to come forward, or to run the start command),
+    // or when that cannot be known (no private folder for the lock and the socket) — end at
+    // once, no window, with SecondStartExitCode().
     bool InitInstance();
-    // 0 when the running copy took the request, 1 when it did not answer.
+    // 0 when the running copy took the request, 1 when it did not answer or nothing could tell.
     int SecondStartExitCode() const { return m_secondStartExitCode; }
     // Runs after the event loop has ended; returns the exit code.
     int ExitInstance(int loopResult);

@@ -3,7 +3,8 @@
 // user's runtime folder (private to the user); a later start finds the lock taken, sends its
 // request over the socket (the activation, or a named command from `ravlin --command`) and ends. A
 // lock or socket left behind by a killed instance does not count: the lock knows its owner died,
-// and the stale socket is replaced.
+// and the stale socket is replaced. Without a folder, a lock or a socket path that works, a start
+// cannot tell whether it is the first, and it does not run.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <optional>
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
 class CSingleInstance : public QObject {
@@ -20,14 +22,26 @@ public:
     static constexpr const char* kActivateMessage = "Norvane_Ravlin_Activate";
     static constexpr const char* kCommandMessage = "Norvane_Ravlin_Command";
 
+    // The most bytes a request line may take, its newline included; a connection that sends a
+    // longer one is dropped.
+    static constexpr int kMostRequestBytes = 4096;
+    // The most bytes a local socket's path may take (sun_path, less its terminating zero).
+    static constexpr int kMostSocketPathBytes = 107;
+
     // `folder` empty: the user's runtime folder.
     explicit CSingleInstance(const QString& folder = {});
     ~CSingleInstance() override;
 
-    // True when another instance runs; it has then been sent `request` (see RequestDelivered).
-    // Touches no file but the lock and the socket. Without a usable folder this start counts as
-    // first.
+    // True when this start must not go on: another instance runs and has been sent `request`
+    // (see RequestDelivered), or — Problem() then says why — no private folder, lock or socket
+    // could be had, so whether another instance runs cannot be known, and running a second
+    // copy beside it must not happen. Touches no file but the lock and the socket.
     bool AnotherInstanceRuns(const QByteArray& request = kActivateMessage);
+    // Why this start could not tell whether another instance runs; empty when it could.
+    QString Problem() const { return m_problem; }
+    // Set when this first start could not listen for later starts (they will then say that the
+    // running copy did not answer); empty when it listens.
+    QString ListenProblem() const { return m_listenProblem; }
     // After AnotherInstanceRuns returned true: whether the running copy took the request.
     bool RequestDelivered() const { return m_delivered; }
 
@@ -54,6 +68,7 @@ public:
 
 private:
     void Listen();
+    void Read(QLocalSocket& socket);
     void OnLine(const QByteArray& line);
 
     QString m_folder;
@@ -63,4 +78,6 @@ private:
     std::function<void()> m_onActivate;
     std::function<void(const QString&)> m_onCommand;
     bool m_delivered = false;
+    QString m_problem;
+    QString m_listenProblem;
 };

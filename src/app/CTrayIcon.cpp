@@ -2,6 +2,7 @@
 
 #include "CBalloonPopup.h"
 #include "CDesktopNotifier.h"
+#include "CDisplayWatcher.h"
 #include "CMainWindow.h"
 #include "CQtDialogs.h"
 #include "HotKeyTable.h"
@@ -46,11 +47,7 @@ CTrayIcon::CTrayIcon(CMainWindow& overlay, IDialogs& dialogs)
     m_notify = [this](const QString& title, const QString& text, int timeoutMs) {
         return m_notifier->Notify(title, text, timeoutMs);
     };
-    m_enumerateDisplays = [] {
-        _DisplayContext fresh;
-        fresh.EnumerateDisplays();
-        return fresh.Displays();
-    };
+    m_enumerateDisplays = &CDisplayWatcher::Enumerate;
 }
 
 CTrayIcon::~CTrayIcon() = default;
@@ -113,11 +110,10 @@ void CTrayIcon::RemoveTrayIcon() {
 }
 
 CTrayMenuState CTrayIcon::CurrentState() {
-    _DisplayContext& display = m_overlay.Display();
-    display.SetDisplays(m_enumerateDisplays());
+    // The list is read anew, as the overlay's own watching of the monitors would.
+    m_overlay.FollowDisplays(m_enumerateDisplays());
+    const _DisplayContext& display = m_overlay.Display();
     const int displayCount = static_cast<int>(display.Displays().size());
-    if (display.CurrentIndex() >= displayCount)
-        m_overlay.SelectDisplay(0);
 
     CTrayMenuState state;
     CRavlinToolbar* toolbar = m_overlay.Toolbar();

@@ -36,7 +36,7 @@ public:
     void RemoveTrayIcon();
 
     // The menu as it reads now. Building it refreshes the overlay's list of displays, and moves
-    // the overlay to the first display when the one it covers is gone.
+    // the overlay to the primary display when the one it covers is gone.
     CMenuPopup BuildMenu();
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
     // Title cut to 63 characters, text to 255; a warning shown for 10.5 s.

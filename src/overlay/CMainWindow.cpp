@@ -1,6 +1,7 @@
 #include "CMainWindow.h"
 
 #include "CBitmap.h"
+#include "CDisplayWatcher.h"
 #include "CGraphics.h"
 #include "CInkShape.h"
 #include "CInkStrokes.h"
@@ -14,6 +15,7 @@
 #include "CScreenshotSaver.h"
 #include "CTextTool.h"
 #include "CToolCursors.h"
+#include "CWindowsOnScreen.h"
 #include "IDialogs.h"
 #include "IDisplayServer.h"
 #include "IGlobalKeys.h"
@@ -67,6 +69,8 @@ CMainWindow::CMainWindow(IDisplayServer& displayServer, IDialogs& dialogs, IGlob
     display = std::make_unique<_DisplayContext>();
     display->EnumerateDisplays();
     display->SetCurrentDisplay(0);
+    m_displayWatcher = std::make_unique<CDisplayWatcher>(
+        [this](std::vector<_DisplayEntry> displays) { FollowDisplays(std::move(displays)); });
 
     m_displayServer.SetCompositingChangedHandler([this](bool on) { OnCompositingChanged(on); });
     m_displayServer.SetStackingChangedHandler([this] { m_stacking.Keep(); });
@@ -247,11 +251,29 @@ void CMainWindow::paintEvent(QPaintEvent* event) {
     }
 }
 
+void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
+    if (m_exiting) // the windows are gone; the screens going with the session change nothing
+        return;
+    const _DisplayFollow follow = display->Follow(std::move(displays));
+    // A display that went takes the toolbar with it to its home on the new one; one that only
+    // changed leaves it where the user put it, as long as it stays whole on a monitor.
+    if (follow.relayout)
+        LayOut(follow.index, follow.gone);
+    CWindowsOnScreen::Keep(*display);
+}
+
 void CMainWindow::SelectDisplay(int index) {
+    LayOut(index, true);
+}
+
+void CMainWindow::LayOut(int index, bool placeToolbar) {
+    // Every page is about to be stretched: the stroke being drawn ends here.
+    InterruptStroke();
     const QRect oldRect = display->OverlayRect();
     if (index >= 0)
         display->SetCurrentDisplay(index);
-    CenterToolbar();
+    if (placeToolbar)
+        CenterToolbar();
 
     const QRect newRect = display->OverlayRect();
     const qreal ratio = DevicePixelRatio();
@@ -412,7 +434,7 @@ void CMainWindow::AddStrokePoint(const QPoint& point) {
     strokePoints.push_back(point);
 }
 
-void CMainWindow::EndStroke(const QPoint& point) {
+void CMainWindow::FinishStrokeSoFar() {
     // What was gathered since the last tick is drawn, not dropped: a quick stroke keeps its
     // end. A click without a move still draws nothing.
     if (tool <= 2 && strokePoints.size() > 1)
@@ -420,6 +442,22 @@ void CMainWindow::EndStroke(const QPoint& point) {
     strokePoints.clear();
     if (m_undo.IsStepOpen() && CurrentPage())
         m_undo.EndStep(*CurrentPage(), pages);
+}
+
+void CMainWindow::InterruptStroke() {
+    // Only a drag that writes to the page has a step open; the region's and the text's drags
+    // go on.
+    if (!buttonDown || !m_undo.IsStepOpen())
+        return;
+    FinishStrokeSoFar();
+    buttonDown = 0; // the moves and the release that follow are the rest of a finished drag
+    if (!textWindow->isVisible())
+        m_strokeTimer.stop();
+    RefreshToolTexture(dirtyRect);
+}
+
+void CMainWindow::EndStroke(const QPoint& point) {
+    FinishStrokeSoFar();
     if (tool == 3)
         EndClipSelection();
     else if (tool == 4)
@@ -713,8 +751,6 @@ void CMainWindow::SelectPage(size_t index) {
 }
 
 void CMainWindow::AfterPageChange(bool tellToolbar) {
-    // A stroke still being drawn belongs to the page that is no longer shown.
-    m_undo.CancelStep();
     CPageStore::ShowOnly(pages, currentPage);
     RefreshToolTexture();
     if (tellToolbar)
@@ -723,22 +759,26 @@ void CMainWindow::AfterPageChange(bool tellToolbar) {
 }
 
 void CMainWindow::OnCmdNewPage() {
+    InterruptStroke();
     CPages::New(pages, currentPage, display->OverlayRect().size(), DevicePixelRatio());
     SelectPage(currentPage);
     AfterPageChange(true);
 }
 
 void CMainWindow::OnCmdNextPage() {
+    InterruptStroke();
     if (CPages::Next(pages, currentPage))
         AfterPageChange(true);
 }
 
 void CMainWindow::OnCmdPrevPage() {
+    InterruptStroke();
     if (CPages::Previous(currentPage))
         AfterPageChange(true);
 }
 
 void CMainWindow::OnCmdDeletePage() {
+    InterruptStroke();
     // The only page is cleared, and the counter stays as it was; that clearing can be undone
     // like Clear.
     _PageContext* only = pages.size() == 1 ? CurrentPage() : nullptr;
@@ -753,6 +793,7 @@ void CMainWindow::OnCmdDeletePage() {
 }
 
 void CMainWindow::OnCmdClear() {
+    InterruptStroke();
     if (_PageContext* page = CurrentPage()) {
         m_undo.BeginStep(*page);
         m_undo.TouchAll(*page);
@@ -783,6 +824,7 @@ void CMainWindow::ApplyHistory(bool redo) {
 }
 
 void CMainWindow::ChooseBoard(ARGB colour) {
+    InterruptStroke();
     boardColour = backgroundColour = colour;
     desktopScene = 0;
     DoRedraw();
@@ -805,6 +847,7 @@ void CMainWindow::OnCmdBlackboardScene() {
 void CMainWindow::OnCmdDesktopScene() {
     if (desktopScene == 1)
         return;
+    InterruptStroke();
     desktopScene = 1;
     backgroundColour = 0x01FFFFFF;
     DoRedraw();
@@ -961,8 +1004,13 @@ void CMainWindow::ExitWithoutQuestion() {
         return;
     m_exiting = true;
     m_stacking.Stop();
-    // A recording in progress is finished first, so its file stays complete.
-    FinishRecording();
+    // A recording in progress is finished first, so its file stays complete; the toolbar shows
+    // it being saved meanwhile, and the user hears of it when that takes too long.
+    if (m_recordingControl) {
+        const QString problem = m_recordingControl->FinishRecording(true);
+        if (!problem.isEmpty())
+            m_dialogs.ShowWarning(this, problem, QStringLiteral("Warning"));
+    }
     // The tray icon is released here once it exists.
     OnDestroy();
 }

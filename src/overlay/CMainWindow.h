@@ -27,6 +27,7 @@
 #include <memory>
 #include <vector>
 
+class CDisplayWatcher;
 class CScreenshotSaver;
 class IDialogs;
 class IDisplayServer;
@@ -76,6 +77,11 @@ public:
     void DoRedraw();
     void SelectDisplay(int index);
     void CenterToolbar();
+    // The monitors changed while the program runs (Qt's screen signals, the tray menu's own
+    // count): the overlay keeps its display, found by name, or goes to the primary one when
+    // its display went; it is laid out again when what it covers changed; our floating windows
+    // come back on screen.
+    void FollowDisplays(std::vector<_DisplayEntry> displays);
 
     // Pointer mode: every click passes through the overlay to the windows below.
     void EnterPointerMode();
@@ -259,6 +265,13 @@ private:
     void BeginStroke(const QPoint& point);
     void AddStrokePoint(const QPoint& point);
     void EndStroke(const QPoint& point);
+    // The pen, marker or eraser stroke drawn so far: the points gathered since the last tick
+    // drawn, and the stroke made one undo step.
+    void FinishStrokeSoFar();
+    // A command that changes the page or the scene arrived in the middle of a drag: the stroke
+    // so far becomes one undo step before the command runs, and the drag draws nothing more
+    // until the button is released.
+    void InterruptStroke();
     void EndClipSelection();
     void PlaceTextWindow(const QPoint& point, bool show);
     void DrawTextPreview();
@@ -269,6 +282,10 @@ private:
     void OnSetCursor();
     void UpdateFallbackShape();
     void MakeSurfaces();
+    // The overlay over display `index` (the one it covers when there is none such): pages,
+    // surfaces, the clip region and the text entry follow it; the toolbar goes to its home there
+    // when asked.
+    void LayOut(int index, bool placeToolbar);
     qreal DevicePixelRatio() const;
 
     IDisplayServer& m_displayServer;
@@ -286,6 +303,7 @@ private:
     IToolbarState* m_toolbarState = &m_noToolbar;
     std::unique_ptr<CTextTool> m_textTool;
     std::unique_ptr<CScreenshotSaver> m_screenshotSaver;
+    std::unique_ptr<CDisplayWatcher> m_displayWatcher;
     CUndoHistory m_undo;
     QImage m_desktopGrab; // frozen desktop under the ink while drawing without a compositor
     QPointer<QWidget> m_toolbarWindow;

@@ -6,13 +6,6 @@ QStringList CScreenshot::Filters() {
     return {"Bitmap(*.bmp)", "JPEG(*.jpg)", "PNG(*.png)", "GIF(*.gif)"};
 }
 
-QString CScreenshot::WithDefaultExtension(const QString& path) {
-    const QString name = QFileInfo(path).fileName();
-    if (name.isEmpty() || name.contains('.'))
-        return path;
-    return path + ".png";
-}
-
 QString CScreenshot::MimeForFileName(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     const int dot = name.lastIndexOf('.');

@@ -10,8 +10,6 @@ public:
     // The Save As dialog's file types; PNG is the one chosen at first.
     static QStringList Filters();
     static constexpr int kPngFilter = 2;
-    // The name with ".png" added when it has no extension.
-    static QString WithDefaultExtension(const QString& path);
     // By the extension, compared in lower case: ".bmp", ".jpg" and ".jpeg" (a JPEG too — saving
     // it as PNG under that name would mislead every viewer), ".gif"; anything else is PNG.
     static QString MimeForFileName(const QString& path);

@@ -17,11 +17,12 @@ void CScreenshotSaver::Save(const QImage& picture, QWidget* dialogOwner, QWidget
                               "Ravlin");
         return;
     }
-    QString path = m_dialogs.GetSaveFileName(dialogOwner, "Save As", CScreenshot::Filters(),
-                                             CScreenshot::kPngFilter);
-    if (path.isEmpty())
+    const CSaveFileChoice choice = m_dialogs.GetSaveFileName(
+        dialogOwner, "Save As", CScreenshot::Filters(), CScreenshot::kPngFilter);
+    if (choice.IsCancelled())
         return;
-    path = CScreenshot::WithDefaultExtension(path);
+    // ".jpeg" is a JPEG's name too, though the list offers ".jpg".
+    const QString path = choice.FinalPath(CScreenshot::Filters(), {QStringLiteral("jpeg")});
     if (QFileInfo::exists(path) &&
         !m_dialogs.AskYesNo(messageOwner,
                             QFileInfo(path).fileName() +

@@ -13,6 +13,13 @@ struct _DisplayEntry {
     QString name;
 };
 
+// What a new list of displays means for the overlay's display.
+struct _DisplayFollow {
+    int index = 0;         // where the overlay's display now stands in the list
+    bool relayout = false; // the overlay must be laid out again over `index` (SelectDisplay)
+    bool gone = false;     // its display went away; `index` is the one it goes to instead
+};
+
 class _DisplayContext {
 public:
     // Appends one entry per screen, in the order the platform lists them. Index 0 is the one the
@@ -24,6 +31,15 @@ public:
     // Chooses a display; false (nothing changes) for an index without a display. On the
     // primary display the overlay leaves the panels free: it covers the work area.
     bool SetCurrentDisplay(int index);
+
+    // The monitors changed while the program runs: takes the new list and finds the overlay's
+    // display in it by its name (an index shifts when an earlier monitor goes), or, without a
+    // name that tells, by its place. Only the list, the index and the entry's own values are
+    // taken here; when the overlay needs a new layout — its display went (it then goes to the
+    // primary display, or the first without one), or the rectangle it covers or its pixel
+    // ratio changed — the result says so and the overlay rectangle is left as it was, for the
+    // layout to start from. An empty list changes nothing.
+    _DisplayFollow Follow(std::vector<_DisplayEntry> displays);
 
     const std::vector<_DisplayEntry>& Displays() const { return displays_; }
     const _DisplayEntry& CurrentEntry() const { return currentEntry; }

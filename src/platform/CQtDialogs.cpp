@@ -32,8 +32,8 @@ void CQtDialogs::ShowWarning(QWidget* owner, const QString& text, const QString&
     box.exec();
 }
 
-QString CQtDialogs::GetSaveFileName(QWidget* owner, const QString& title,
-                                    const QStringList& filters, int selectedFilter) {
+CSaveFileChoice CQtDialogs::GetSaveFileName(QWidget* owner, const QString& title,
+                                            const QStringList& filters, int selectedFilter) {
     // Qt's own dialog, not a desktop portal's: it is one of our windows, so it can stand above
     // the overlay.
     QFileDialog dialog(owner, title);
@@ -46,7 +46,8 @@ QString CQtDialogs::GetSaveFileName(QWidget* owner, const QString& title,
         dialog.selectNameFilter(filters[selectedFilter]);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().first();
+    return {dialog.selectedFiles().first(),
+            static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
 }
 
 void CQtDialogs::FillMenu(QMenu& menu, const std::vector<CMenuItem>& items) {

@@ -15,8 +15,8 @@ public:
     bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) override;
     void ShowNotice(const QString& text) override;
     void ShowWarning(QWidget* owner, const QString& text, const QString& caption) override;
-    QString GetSaveFileName(QWidget* owner, const QString& title, const QStringList& filters,
-                            int selectedFilter) override;
+    CSaveFileChoice GetSaveFileName(QWidget* owner, const QString& title,
+                                    const QStringList& filters, int selectedFilter) override;
     CommandId TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
                              const QPoint& screenPosition) override;
     // Adds menu items (popups inside included) to a Qt menu; each action carries its command.

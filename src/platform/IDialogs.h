@@ -1,6 +1,7 @@
 #pragma once
 // The program's questions and messages, behind an interface so that tests answer them without
 // a modal loop.
+#include "CSaveFileChoice.h"
 #include "CommandIds.h"
 
 #include <QDialog>
@@ -20,11 +21,12 @@ public:
     virtual void ShowNotice(const QString& text) = 0;
     // A message the user must see, with a warning icon and an OK button.
     virtual void ShowWarning(QWidget* owner, const QString& text, const QString& caption) = 0;
-    // The Save As dialog: the chosen path, or empty when cancelled. `filters` are "Name(*.ext)"
-    // entries; `selectedFilter` indexes them. The dialog itself does not ask about replacing a
-    // file (the caller does, once the name is final).
-    virtual QString GetSaveFileName(QWidget* owner, const QString& title,
-                                    const QStringList& filters, int selectedFilter) = 0;
+    // The Save As dialog: the chosen path (empty when cancelled) and the filter chosen with it.
+    // `filters` are "Name(*.ext)" entries; `selectedFilter` indexes the one chosen at first. The
+    // dialog itself does not ask about replacing a file (the caller does, once the name is
+    // final: CSaveFileChoice::FinalPath).
+    virtual CSaveFileChoice GetSaveFileName(QWidget* owner, const QString& title,
+                                            const QStringList& filters, int selectedFilter) = 0;
     // Shows a popup menu at a screen point; the chosen item's command, or 0.
     virtual CommandId TrackPopupMenu(QWidget* owner, const CMenuPopup& popup,
                                      const QPoint& screenPosition) = 0;

@@ -1,17 +1,41 @@
 #include "CRecordingControl.h"
 
+#include "CDiskSpaceWatch.h"
 #include "CRecordingEncoders.h"
+#include "CRecordingFinisher.h"
 #include "CRecordingProfiles.h"
 #include "CSoundDevices.h"
 #include "IDialogs.h"
+#include "Trace.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QRegion>
+#include <QScreen>
+#include <QThread>
+#include <cstdio>
 
 namespace {
 constexpr int kPollPeriodMs = 200;
 // Often enough for the dot's half-second phases and the seconds of the time to look even.
 constexpr int kTimeTickMs = 100;
+// How soon the end of finishing a file shows.
+constexpr int kFinishCheckMs = 50;
+
+// What the toolbar shows beside the record button while the file is being finished.
+QString SavingText() {
+    return QStringLiteral("Saving\u2026");
+}
+
+// A sentence as a clause inside parentheses.
+QString Clause(QString sentence) {
+    if (sentence.endsWith(QLatin1Char('.')))
+        sentence.chop(1);
+    return sentence;
+}
 } // namespace
 
 CRecordingControl::CRecordingControl(IDialogs& dialogs, IScreenGrabber& grabber, Flags flags,
@@ -24,6 +48,23 @@ CRecordingControl::CRecordingControl(IDialogs& dialogs, IScreenGrabber& grabber,
     connect(&m_poll, &QTimer::timeout, this, &CRecordingControl::PollPipeline);
     m_tick.setInterval(kTimeTickMs);
     connect(&m_tick, &QTimer::timeout, this, &CRecordingControl::RefreshRecordingTime);
+    m_finishCheck.setInterval(kFinishCheckMs);
+    connect(&m_finishCheck, &QTimer::timeout, this, &CRecordingControl::CheckFinish);
+    // Monitors that come, go or change are looked at once their signals have settled (one
+    // xrandr change brings several).
+    m_screensChanged.setSingleShot(true);
+    m_screensChanged.setInterval(0);
+    connect(&m_screensChanged, &QTimer::timeout, this, &CRecordingControl::CheckCaptureOnScreens);
+    if (qGuiApp) {
+        connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+            FollowScreen(screen);
+            m_screensChanged.start();
+        });
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this,
+                [this] { m_screensChanged.start(); });
+        for (QScreen* screen : QGuiApplication::screens())
+            FollowScreen(screen);
+    }
 }
 
 CRecordingControl::~CRecordingControl() {
@@ -31,6 +72,42 @@ CRecordingControl::~CRecordingControl() {
     m_host.showRecordingTime = nullptr;
     blockSignals(true);
     FinishRecording();
+}
+
+void CRecordingControl::FollowScreen(QScreen* screen) {
+    // Qt 6.4 has no signal for a new device pixel ratio; a new logical DPI comes with one.
+    connect(screen, &QScreen::geometryChanged, this, [this] { m_screensChanged.start(); });
+    connect(screen, &QScreen::logicalDotsPerInchChanged, this,
+            [this] { m_screensChanged.start(); });
+}
+
+QList<QRect> CRecordingControl::DeviceScreenRects() {
+    QList<QRect> rects;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect logical = screen->geometry();
+        const qreal ratio = screen->devicePixelRatio();
+        rects << QRect(logical.topLeft(),
+                       QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)));
+    }
+    return rects;
+}
+
+bool CRecordingControl::CaptureOnScreens(const QRect& capture) const {
+    // The screens decide, not the grab: a monitor taken away leaves the frame buffer as it
+    // was, so its area still reads (as whatever was last drawn there).
+    const QList<QRect> screens = m_host.screenRects ? m_host.screenRects() : DeviceScreenRects();
+    QRegion covered;
+    for (const QRect& screen : screens)
+        covered += screen;
+    return !capture.isEmpty() && QRegion(capture).subtracted(covered).isEmpty();
+}
+
+void CRecordingControl::CheckCaptureOnScreens() {
+    if (!IsRunning() || !m_screen || CaptureOnScreens(m_screen->CaptureRect()))
+        return;
+    StopByItself(QStringLiteral("The recording stopped: the area it recorded is no longer on "
+                                "any monitor."),
+                 true);
 }
 
 QString CRecordingControl::ProfilePath() const {
@@ -41,6 +118,15 @@ QString CRecordingControl::InUseWarning(const QString& path) {
     return QStringLiteral("Movie \"%1\"\r\n is in use. please close other application like "
                           "Windows Media Player,\r\nor record as another movie.")
         .arg(path);
+}
+
+QString CRecordingControl::StartFailureText(const QString& path,
+                                            CRecordingPipeline::Failure failure,
+                                            const QString& cause) {
+    const QString headline = failure == CRecordingPipeline::Failure::File
+                                 ? InUseWarning(path)
+                                 : QStringLiteral("Movie \"%1\" could not be recorded.").arg(path);
+    return cause.isEmpty() ? headline : headline + QStringLiteral("\r\n\r\n") + cause;
 }
 
 void CRecordingControl::ApplyCapture() {
@@ -62,7 +148,9 @@ void CRecordingControl::BuildRecordingGraph() {
 }
 
 void CRecordingControl::ReleaseRecordingGraph() {
-    FinishRecording();
+    // A recording in progress is finished off this thread; nothing here waits for it.
+    if (IsRunning())
+        BeginFinish({}, false);
     m_pipeline.reset();
     m_screen.reset();
 }
@@ -70,6 +158,12 @@ void CRecordingControl::ReleaseRecordingGraph() {
 void CRecordingControl::OnCmdRecord() {
     if (m_askingForFile)
         return;
+    if (m_finisher && !m_flags.recording) {
+        m_dialogs.ShowNotice(QStringLiteral("The last recording is still being saved to "
+                                            "\"%1\". Record again once it is saved.")
+                                 .arg(QDir::toNativeSeparators(m_path)));
+        return;
+    }
     m_flags.recording = !m_flags.recording;
     if (m_flags.recording) {
         StartRecording();
@@ -87,11 +181,12 @@ void CRecordingControl::OnCmdRecord() {
 
 void CRecordingControl::StartRecording() {
     m_askingForFile = true;
-    QString path = m_dialogs.GetSaveFileName(m_host.dialogOwner ? m_host.dialogOwner() : nullptr,
-                                             QStringLiteral("Save As"),
-                                             CRecordingEncoders::SaveAsFilters(), 0);
-    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".wmv");
+    // The file type chosen in the dialog decides when the name does not.
+    QString path =
+        m_dialogs
+            .GetSaveFileName(m_host.dialogOwner ? m_host.dialogOwner() : nullptr,
+                             QStringLiteral("Save As"), CRecordingEncoders::SaveAsFilters(), 0)
+            .FinalPath(CRecordingEncoders::SaveAsFilters());
     // The dialog leaves the question about an existing file to us, once the name is final.
     if (!path.isEmpty() && QFileInfo::exists(path) &&
         !m_dialogs.AskYesNo(m_host.warningOwner ? m_host.warningOwner() : nullptr,
@@ -109,8 +204,9 @@ void CRecordingControl::StartRecording() {
     ApplyCapture();
 
     const QString profilePath = ProfilePath();
+    QString profileError;
     const bool wrote = CRecordingProfiles::WriteProfileFile(profilePath, m_flags.qualityPreset,
-                                                            m_screen->FrameSize());
+                                                            m_screen->FrameSize(), &profileError);
     m_flags.hasSoundDevice = CSoundDevices::HasAudioCaptureDevice() ? 1 : 0;
     std::optional<RecordingProfile> profile =
         wrote ? CRecordingProfiles::LoadRecordingProfile(profilePath, m_flags.hasSoundDevice != 0)
@@ -127,26 +223,49 @@ void CRecordingControl::StartRecording() {
         return;
     }
     m_pipeline = std::make_unique<CRecordingPipeline>(*m_screen);
-    bool running = profile && m_pipeline->Start(path, *profile, m_soundSource, &why);
-    if (!running && profile && profile->sound) {
-        // A microphone that cannot be opened must not cost the picture: try without sound.
-        QString soundWhy = why;
-        profile->sound.reset();
-        running = m_pipeline->Start(path, *profile, {}, &why);
-        if (running)
-            m_dialogs.ShowNotice(
-                QStringLiteral("The microphone could not be opened (%1). This recording has "
-                               "the picture only.")
-                    .arg(soundWhy));
+    if (m_finishTimeout.count() > 0)
+        m_pipeline->SetFinishTimeout(m_finishTimeout);
+    // What keeps the recording from starting is found before anything is opened where that
+    // can be told; the pipeline tells the rest.
+    using Failure = CRecordingPipeline::Failure;
+    Failure failure = Failure::Other;
+    bool running = false;
+    if (!profile) {
+        why = QStringLiteral("The recording profile \"%1\" cannot be written: %2.")
+                  .arg(QDir::toNativeSeparators(profilePath),
+                       Clause(profileError.isEmpty() ? QStringLiteral("it cannot be read back")
+                                                     : profileError));
+    } else if (!CDiskSpaceWatch::HasRoomToStart(path, &why)) {
+        failure = Failure::DiskFull;
+    } else {
+        running = m_pipeline->Start(path, *profile, m_soundSource, &why);
+        failure = m_pipeline->LastFailure();
+        if (!running && profile->sound && failure != Failure::File &&
+            failure != Failure::DiskFull) {
+            // A microphone that cannot be opened, or a sound encoder that is missing, must not
+            // cost the picture: try without sound.
+            const QString soundWhy = why;
+            profile->sound.reset();
+            running = m_pipeline->Start(path, *profile, {}, &why);
+            failure = m_pipeline->LastFailure();
+            if (running)
+                m_dialogs.ShowNotice(QStringLiteral("The sound cannot be recorded (%1). This "
+                                                    "recording has the picture only.")
+                                         .arg(Clause(soundWhy)));
+        }
     }
     if (!running) {
         m_grabber.End();
         m_flags.recording = 0;
+        m_pipeline.reset();
+        Trace("Recording not started: %s\n", qPrintable(why));
         m_dialogs.ShowWarning(m_host.warningOwner ? m_host.warningOwner() : nullptr,
-                              InUseWarning(QDir::toNativeSeparators(path)),
+                              StartFailureText(QDir::toNativeSeparators(path), failure, why),
                               QStringLiteral("Warning"));
         return;
     }
+    m_path = path;
+    m_disk = std::make_unique<CDiskSpaceWatch>(path);
     m_poll.start();
     m_timer.Start();
     m_tick.start();
@@ -160,8 +279,10 @@ void CRecordingControl::EndTimer() {
 }
 
 void CRecordingControl::RefreshRecordingTime() {
-    const bool running = m_timer.IsRunning();
-    const QString time = m_timer.Text();
+    // While the file is being finished the toolbar says so where the time stood.
+    const bool saving = m_finisher && !m_timer.IsRunning();
+    const bool running = m_timer.IsRunning() || saving;
+    const QString time = saving ? SavingText() : m_timer.Text();
     const bool dot = m_timer.DotLit();
     if (running != m_shownRunning || time != m_shownTime || dot != m_shownDot) {
         m_shownRunning = running;
@@ -170,7 +291,8 @@ void CRecordingControl::RefreshRecordingTime() {
         if (m_host.showRecordingTime)
             m_host.showRecordingTime(time, dot, running);
     }
-    const QString tip = m_timer.TrayTip();
+    const QString tip =
+        saving ? QStringLiteral("Ravlin - saving the recording") : m_timer.TrayTip();
     if (tip != m_shownTip) {
         m_shownTip = tip;
         emit TrayTipChanged(tip);
@@ -178,29 +300,128 @@ void CRecordingControl::RefreshRecordingTime() {
 }
 
 void CRecordingControl::StopRecording() {
-    m_flags.recording = 0;
-    m_poll.stop();
-    EndTimer();
-    if (!m_pipeline)
-        return;
-    QString why;
-    const bool finished = m_pipeline->Stop(&why);
-    m_grabber.End();
-    if (!finished)
-        m_dialogs.ShowWarning(m_host.warningOwner ? m_host.warningOwner() : nullptr,
-                              QStringLiteral("The recording could not be finished: %1").arg(why),
-                              QStringLiteral("Warning"));
+    BeginFinish({}, false);
 }
 
-void CRecordingControl::FinishRecording() {
+void CRecordingControl::BeginFinish(const QString& reason, bool asNotice) {
     m_poll.stop();
-    EndTimer();
-    if (m_pipeline && m_pipeline->IsRunning()) {
-        m_pipeline->Stop();
-        m_grabber.End();
-    }
     m_flags.recording = 0;
     m_flags.paused = 0;
+    m_disk.reset();
+    if (!m_pipeline) {
+        EndTimer();
+        return;
+    }
+    m_stopReason = reason;
+    m_stopReasonIsNotice = asNotice;
+    // The pipeline's frames come from the screen source: both go to the finisher, and the
+    // next recording gets a source of its own.
+    m_finisher = std::make_unique<CRecordingFinisher>(std::move(m_pipeline), std::move(m_screen));
+    m_screen = std::make_unique<CScreen>(m_grabber);
+    ApplyCapture();
+    m_finishCheck.start();
+    EndTimer();
+}
+
+void CRecordingControl::CheckFinish() {
+    if (m_finisher && m_finisher->IsDone())
+        EndFinish();
+}
+
+void CRecordingControl::EndFinish() {
+    const bool finished = m_finisher->Finished();
+    const QString why = m_finisher->Why();
+    m_finisher.reset();
+    m_grabber.End(); // the desktop's screen share, if one was asked for
+    m_finishCheck.stop();
+    RefreshRecordingTime();
+    const QString reason = std::exchange(m_stopReason, QString());
+    const QString file = QDir::toNativeSeparators(m_path);
+    QWidget* owner = m_host.warningOwner ? m_host.warningOwner() : nullptr;
+    if (reason.isEmpty()) {
+        if (!finished) {
+            Trace("Recording not finished: %s\n", qPrintable(why));
+            m_dialogs.ShowWarning(
+                owner, QStringLiteral("The recording could not be finished: %1").arg(why),
+                QStringLiteral("Warning"));
+        }
+        return;
+    }
+    // One message for the stop: why it stopped, and what became of the file.
+    QString text = reason + QLatin1Char(' ');
+    if (finished)
+        text += QStringLiteral("What was recorded up to there is in \"%1\".").arg(file);
+    else if (why.isEmpty())
+        text += QStringLiteral("What could be written is in \"%1\".").arg(file);
+    else
+        text += QStringLiteral("What could be written is in \"%1\" (the file could not be "
+                               "finished: %2).")
+                    .arg(file, why);
+    if (m_stopReasonIsNotice)
+        m_dialogs.ShowNotice(text);
+    else
+        m_dialogs.ShowWarning(owner, text, QStringLiteral("Warning"));
+}
+
+bool CRecordingControl::WaitForFinish(std::chrono::milliseconds wait) {
+    if (!m_finisher)
+        return true;
+    // Events are handled meanwhile only where they belong, on the user-interface thread, and
+    // not the user's input: the program is on its way out or told to wait.
+    const bool handleEvents =
+        QCoreApplication::instance() && QThread::currentThread() == qApp->thread();
+    QElapsedTimer waited;
+    waited.start();
+    while (!m_finisher->IsDone() && waited.elapsed() < wait.count()) {
+        if (handleEvents)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+        m_finisher->Wait(std::chrono::milliseconds(20));
+    }
+    if (!m_finisher->IsDone())
+        return false;
+    EndFinish();
+    return true;
+}
+
+QString CRecordingControl::FinishRecording(bool keepEventsFlowing, std::chrono::milliseconds wait) {
+    if (IsRunning())
+        BeginFinish({}, false);
+    m_poll.stop();
+    EndTimer();
+    m_flags.recording = 0;
+    m_flags.paused = 0;
+    if (!m_finisher)
+        return {};
+    const bool done = keepEventsFlowing ? WaitForFinish(wait) : m_finisher->Wait(wait);
+    if (done && m_finisher) {
+        // Finished without events: what there is to say goes to the log and standard error
+        // only, as no window may be touched.
+        const bool finished = m_finisher->Finished();
+        const QString why = m_finisher->Why();
+        m_finisher.reset();
+        m_grabber.End(); // the desktop's screen share, if one was asked for
+        m_finishCheck.stop();
+        if (finished)
+            return {};
+        const QString text = QStringLiteral("The recording \"%1\" could not be finished: %2.")
+                                 .arg(QDir::toNativeSeparators(m_path), why);
+        Trace("%s\n", qPrintable(text));
+        std::fprintf(stderr, "ravlin: %s\n", qPrintable(text));
+        return text;
+    }
+    if (done)
+        return {};
+    // Given up: the finisher's thread goes on alone with what it finishes.
+    m_finisher.reset();
+    m_finishCheck.stop();
+    const QString text =
+        QStringLiteral("The recording \"%1\" was not finished within %2 seconds and may be "
+                       "incomplete.")
+            .arg(QDir::toNativeSeparators(m_path))
+            .arg(wait.count() / 1000.0);
+    Trace("%s\n", qPrintable(text));
+    std::fprintf(stderr, "ravlin: %s\n", qPrintable(text));
+    return text;
 }
 
 bool CRecordingControl::OnCmdPauseWhileRecording() {
@@ -240,33 +461,30 @@ void CRecordingControl::OnCmdQuality(int preset) {
 void CRecordingControl::PollPipeline() {
     if (!m_pipeline)
         return;
-    QString said = m_pipeline->PollMessages();
+    const QString said = m_pipeline->PollMessages();
     // The desktop stopped sharing the screen: the file is finished with what came so far.
-    const QString ended = m_pipeline->IsRunning() ? m_grabber.EndedReason() : QString();
-    if (!ended.isEmpty()) {
-        QString why;
-        if (!m_pipeline->Stop(&why))
-            said = ended + QStringLiteral("\nThe recording could not be finished: %1").arg(why);
-        else
-            said = ended;
-    }
-    if (!m_pipeline->IsRunning())
-        m_grabber.End();
-    if (said.isEmpty())
+    const QString ended = m_grabber.EndedReason();
+    if (!ended.isEmpty() && !m_pipeline->HasFailed()) {
+        StopByItself(ended, false);
         return;
-    if (m_pipeline->IsRunning()) {
+    }
+    if (m_pipeline->HasFailed()) {
+        StopByItself(said, false);
+        return;
+    }
+    if (!said.isEmpty())
         m_dialogs.ShowNotice(said);
-        return;
-    }
-    // The recording ended by itself: the program goes back to idle and says why.
-    m_poll.stop();
-    EndTimer();
-    m_flags.recording = 0;
-    m_flags.paused = 0;
+    if (m_disk && m_disk->IsRunningOut())
+        StopByItself(m_disk->RunningOutText(), false);
+}
+
+void CRecordingControl::StopByItself(const QString& reason, bool asNotice) {
+    // The recording ended by itself: the program goes back to idle and says why once the file
+    // is finished.
+    Trace("%s\n", qPrintable(reason));
+    BeginFinish(reason, asNotice);
     if (m_host.setRecordState)
         m_host.setRecordState(false);
     if (m_host.setPauseState)
         m_host.setPauseState(false, false);
-    m_dialogs.ShowWarning(m_host.warningOwner ? m_host.warningOwner() : nullptr, said,
-                          QStringLiteral("Warning"));
 }

@@ -6,14 +6,19 @@
 #include "CRecordingTimer.h"
 #include "CScreen.h"
 
+#include <QList>
 #include <QObject>
 #include <QRect>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
 
+class CDiskSpaceWatch;
+class CRecordingFinisher;
 class IDialogs;
 class IScreenGrabber;
+class QScreen;
 class QWidget;
 
 class CRecordingControl : public QObject {
@@ -43,8 +48,11 @@ public:
         std::function<void(bool recording)> setRecordState;
         std::function<void(bool recording, bool paused)> setPauseState;
         // The recorded time beside the stop button and the recording dot; `shown` is false
-        // when no recording runs.
+        // when no recording runs. While a file is being finished it shows that instead.
         std::function<void(const QString& time, bool dotLit, bool shown)> showRecordingTime;
+        // The monitors as they are now, in the device pixels of the capture; left empty, the
+        // application's screens (tests give their own).
+        std::function<QList<QRect>()> screenRects;
     };
     using SoundSourceFactory = CRecordingPipeline::SoundSourceFactory;
 
@@ -65,17 +73,40 @@ public:
     void OnCmdRecordMouse();
     void OnCmdQuality(int preset);
 
-    // Stops a recording in progress and finishes its file (Exit, signals, a lost display).
-    // Touches no window.
-    void FinishRecording();
+    // Stops a recording in progress and waits, at most `wait`, until its file is finished
+    // (Exit, signals, a lost display). With `keepEventsFlowing` the program's events are
+    // handled meanwhile (the toolbar shows the file being finished); without, it touches no
+    // window. Returns what the user must be told: empty when all went well, else why the
+    // file may be incomplete (also written to the log and to standard error).
+    QString FinishRecording(bool keepEventsFlowing = false,
+                            std::chrono::milliseconds wait = kExitWait);
+    static constexpr std::chrono::milliseconds kExitWait{15000};
 
     // The Save As dialog is open: the recording flag is raised but nothing runs yet.
     bool IsAskingForFile() const { return m_askingForFile; }
     bool IsRunning() const { return m_pipeline && m_pipeline->IsRunning(); }
+    // A stopped recording's file is being finished; Record waits until it is.
+    bool IsFinishing() const { return m_finisher != nullptr; }
+    // Waits (handling events) at most `wait` until the file being finished is done, and tells
+    // what there is to tell about it; true when nothing is being finished any more.
+    bool WaitForFinish(std::chrono::milliseconds wait);
     CScreen* Screen() { return m_screen.get(); }
     QString ProfilePath() const;
 
     static QString InUseWarning(const QString& path);
+    // The warning for a recording that could not start: the "in use" text where the file
+    // could not be made, a line saying the recording could not be made otherwise, and the
+    // cause below.
+    static QString StartFailureText(const QString& path, CRecordingPipeline::Failure failure,
+                                    const QString& cause);
+
+    // Stops the recording when what it records is no longer on any monitor; runs by itself
+    // when monitors come, go or change.
+    void CheckCaptureOnScreens();
+    // The application's screens in device pixels: each keeps its origin and scales its size.
+    static QList<QRect> DeviceScreenRects();
+    // How long a stop waits for the writer to finish the file (tests shorten it).
+    void SetFinishTimeout(std::chrono::milliseconds timeout) { m_finishTimeout = timeout; }
 
     // The recorded time of the recording in progress, pauses left out.
     const CRecordingTimer& Timer() const { return m_timer; }
@@ -95,6 +126,15 @@ private:
     void PollPipeline();
     void ApplyCapture();
     void EndTimer();
+    // Stops the recording with a reason the user is told once its file is finished (as a
+    // notice, or as a warning for a fault).
+    void StopByItself(const QString& reason, bool asNotice);
+    // Hands the pipeline to a finisher, so the file is finished off this thread.
+    void BeginFinish(const QString& reason, bool asNotice);
+    void CheckFinish();
+    void EndFinish();
+    bool CaptureOnScreens(const QRect& capture) const;
+    void FollowScreen(QScreen* screen);
 
     IDialogs& m_dialogs;
     IScreenGrabber& m_grabber;
@@ -111,4 +151,13 @@ private:
     bool m_shownRunning = false;
     QString m_shownTip = QStringLiteral("Ravlin");
     bool m_askingForFile = false;
+    // The recording in progress (or the one being finished), its disk, and what stopped it.
+    QString m_path;
+    std::unique_ptr<CDiskSpaceWatch> m_disk;
+    std::unique_ptr<CRecordingFinisher> m_finisher;
+    QTimer m_finishCheck;
+    QString m_stopReason;
+    bool m_stopReasonIsNotice = false;
+    std::chrono::milliseconds m_finishTimeout{0};
+    QTimer m_screensChanged;
 };

@@ -23,6 +23,24 @@ int KeyFrameFrames(const RecordingProfile::Picture& picture) {
         std::max<std::int64_t>(1, picture.maxKeyFrameSpacing100ns / picture.frameInterval100ns));
 }
 
+// The quality of each preset (High, Medium, Low) for the MP4 and WebM pictures, and the cap as
+// bits for each pixel of each frame. High is x264's own default rate factor: measured on the
+// recording benchmark's 1920 x 1080 scenes, its last second (the picture held still) comes out
+// at 52 dB for the animation and 52 dB for the slide in MP4 (49 and 55 dB in WebM), where a
+// quality of 40 and 45 dB keeps text sharp; a slide with ink costs 0.3 MB a minute, a
+// full-screen animation 38 MB (22 MB in WebM), under the cap of 6.2 Mbit/s. Medium and Low
+// have 10 frames a second, and lower qualities and caps.
+struct PresetQuality {
+    int x264RateFactor;
+    int vp8QualityLevel;
+    double capBitsPerPixel;
+};
+constexpr PresetQuality kPresetQuality[] = {{23, 20, 0.12}, {26, 28, 0.15}, {30, 36, 0.08}};
+// A burst above the cap (a slide change, a window opening) may last this long.
+constexpr int kCapBufferMs = 2000;
+// The largest picture H.264 takes the time to encode with "superfast" (a little over 1080p).
+constexpr qint64 kSuperfastMaxPixels = 2'500'000;
+
 // WMA 2 refuses stereo at 22050 Hz below 24 kbit/s; the profile's 22008 bit/s becomes the
 // nearest rate it takes.
 int WmaBitrate(const RecordingProfile::Sound& sound) {
@@ -33,6 +51,21 @@ int WmaBitrate(const RecordingProfile::Sound& sound) {
 }
 
 } // namespace
+
+QualityRateControl CRecordingEncoders::RateControlFor(const RecordingProfile::Picture& picture) {
+    const int preset =
+        picture.qualityPreset >= 0 && picture.qualityPreset <= 2 ? picture.qualityPreset : 0;
+    const PresetQuality& quality = kPresetQuality[preset];
+    const double framesPerSecond =
+        picture.frameInterval100ns > 0 ? 1e7 / double(picture.frameInterval100ns) : 25.0;
+    QualityRateControl control;
+    control.x264RateFactor = quality.x264RateFactor;
+    control.vp8QualityLevel = quality.vp8QualityLevel;
+    control.capBitrate = int(std::clamp(
+        quality.capBitsPerPixel * picture.width * picture.height * framesPerSecond, 100e3, 1e9));
+    control.bufferMs = kCapBufferMs;
+    return control;
+}
 
 QStringList CRecordingEncoders::SaveAsFilters() {
     return {QStringLiteral("Windows Media Video(*.wmv)"), QStringLiteral("MPEG-4 Video(*.mp4)"),
@@ -48,17 +81,36 @@ RecordingContainer CRecordingEncoders::ContainerFor(const QString& path) {
     return RecordingContainer::Wmv;
 }
 
-QString CRecordingEncoders::PackagesFor(RecordingContainer container) {
+QStringList CRecordingEncoders::ElementsFor(RecordingContainer container, bool withSound) {
+    QStringList elements;
     switch (container) {
     case RecordingContainer::Mp4:
-        return QStringLiteral("gstreamer1.0-plugins-ugly, gstreamer1.0-plugins-good and "
-                              "gstreamer1.0-libav");
+        elements = {"x264enc", "mp4mux", "avenc_aac"};
+        break;
     case RecordingContainer::WebM:
-        return QStringLiteral("gstreamer1.0-plugins-good and gstreamer1.0-plugins-base");
+        elements = {"vp8enc", "webmmux", "opusenc"};
+        break;
     case RecordingContainer::Wmv:
+        elements = {"avenc_wmv2", "avmux_asf", "avenc_wmav2"};
         break;
     }
-    return QStringLiteral("gstreamer1.0-libav");
+    if (!withSound)
+        elements.removeLast();
+    return elements;
+}
+
+QString CRecordingEncoders::PackageOf(const QString& element) {
+    if (element.startsWith(QLatin1String("avenc_")) || element.startsWith(QLatin1String("avmux_")))
+        return QStringLiteral("gstreamer1.0-libav");
+    if (element == QLatin1String("x264enc"))
+        return QStringLiteral("gstreamer1.0-plugins-ugly");
+    if (element == QLatin1String("mp4mux") || element == QLatin1String("vp8enc") ||
+        element == QLatin1String("webmmux") || element == QLatin1String("pulsesrc"))
+        return QStringLiteral("gstreamer1.0-plugins-good");
+    if (element == QLatin1String("identity") || element == QLatin1String("queue") ||
+        element == QLatin1String("filesink") || element == QLatin1String("capsfilter"))
+        return QStringLiteral("libgstreamer1.0-0");
+    return QStringLiteral("gstreamer1.0-plugins-base");
 }
 
 GstElement* CRecordingEncoders::MakeVideoEncoder(RecordingContainer container,
@@ -69,17 +121,23 @@ GstElement* CRecordingEncoders::MakeVideoEncoder(RecordingContainer container,
         GstElement* encoder = Make("x264enc");
         if (!encoder)
             return nullptr;
-        // H.264 gets the profile's bit rate as it stands: at the same rate it gives a better
-        // picture than WMV 8, and a presenter's screen is mostly still. Zero latency keeps no
-        // frames back (no B-frames, no look-ahead), so a kill loses little and memory stays
-        // flat. "superfast" costs about half of "veryfast" on a detailed still screen at
-        // 1080p for nearly the same file (measured: 2.2 against 3.9 CPU-s for 10 s). The buffer
-        // of two seconds lets a slide change take the bits it needs and the still time after
-        // it pay them back.
-        gst_util_set_object_arg(G_OBJECT(encoder), "speed-preset", "superfast");
+        // A constant rate factor under the cap (the VBV's maximum rate and buffer). Zero
+        // latency keeps no frames back (no B-frames, no look-ahead), so a kill loses little and
+        // memory stays flat. "superfast" costs about half of "veryfast" on a detailed still
+        // screen at 1080p for nearly the same file (measured: 2.2 against 3.9 CPU-s for 10 s).
+        // Above 1080p it is "ultrafast": at 3840 x 2160 superfast takes 39 ms of CPU a frame
+        // here, more than a frame interval, ultrafast 22 ms (and less memory: no half-pixel
+        // planes); the constant quality makes up for it with a larger file.
+        const QualityRateControl control = RateControlFor(picture);
+        gst_util_set_object_arg(
+            G_OBJECT(encoder), "speed-preset",
+            qint64(picture.width) * picture.height > kSuperfastMaxPixels ? "ultrafast"
+                                                                         : "superfast");
         gst_util_set_object_arg(G_OBJECT(encoder), "tune", "zerolatency");
-        g_object_set(encoder, "bitrate", guint(std::max(1, picture.bitrate / 1000)),
-                     "vbv-buf-capacity", 2000u, nullptr);
+        gst_util_set_object_arg(G_OBJECT(encoder), "pass", "qual");
+        g_object_set(encoder, "quantizer", guint(control.x264RateFactor), "bitrate",
+                     guint(std::max(1, control.capBitrate / 1000)), "vbv-buf-capacity",
+                     guint(control.bufferMs), nullptr);
         if (keyFrames > 0)
             g_object_set(encoder, "key-int-max", guint(keyFrames), nullptr);
         return encoder;
@@ -88,11 +146,14 @@ GstElement* CRecordingEncoders::MakeVideoEncoder(RecordingContainer container,
         GstElement* encoder = Make("vp8enc");
         if (!encoder)
             return nullptr;
-        // VP8 also gets the profile's bit rate as it stands (it is about as good as H.264 at
-        // these settings). The real-time deadline at its fastest setting with no frames held
-        // back keeps it cheap enough to run beside the screen grab.
-        g_object_set(encoder, "target-bitrate", std::max(1000, picture.bitrate), "deadline",
-                     gint64(1), "cpu-used", 16, "lag-in-frames", 0, "threads", 2, nullptr);
+        // Constrained quality: the quality level, with the target bit rate as its cap. The
+        // real-time deadline at its fastest setting with no frames held back keeps it cheap
+        // enough to run beside the screen grab.
+        const QualityRateControl control = RateControlFor(picture);
+        gst_util_set_object_arg(G_OBJECT(encoder), "end-usage", "cq");
+        g_object_set(encoder, "cq-level", control.vp8QualityLevel, "target-bitrate",
+                     control.capBitrate, "deadline", gint64(1), "cpu-used", 16, "lag-in-frames", 0,
+                     "threads", 2, nullptr);
         if (keyFrames > 0)
             g_object_set(encoder, "keyframe-max-dist", keyFrames, nullptr);
         return encoder;

@@ -64,9 +64,14 @@ QString CRecordingProfiles::ProfileFilePath() {
 }
 
 bool CRecordingProfiles::WriteProfileFile(const QString& path, int qualityPreset,
-                                          const QSize& frameSize) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+                                          const QSize& frameSize, QString* error) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        if (error)
+            *error = QStringLiteral("the folder \"%1\" cannot be made")
+                         .arg(QDir::toNativeSeparators(folder));
         return false;
+    }
     const QString text = FillTemplate(qualityPreset, frameSize);
     QByteArray bytes(text.size() * 2, Qt::Uninitialized);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -75,9 +80,11 @@ bool CRecordingProfiles::WriteProfileFile(const QString& path, int qualityPreset
         bytes[2 * i + 1] = static_cast<char>(c >> 8);
     }
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(bytes) == bytes.size() && file.flush();
+    const bool wrote = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                       file.write(bytes) == bytes.size() && file.flush();
+    if (!wrote && error)
+        *error = file.errorString();
+    return wrote;
 }
 
 std::optional<RecordingProfile> CRecordingProfiles::LoadRecordingProfile(const QString& path,
@@ -147,5 +154,9 @@ std::optional<RecordingProfile> CRecordingProfiles::ParseProfile(const QString& 
     }
     if (!profile.picture)
         return std::nullopt;
+    const QSize frame(profile.picture->width, profile.picture->height);
+    for (int preset : {1, 2})
+        if (text == FillTemplate(preset, frame))
+            profile.picture->qualityPreset = preset;
     return profile;
 }

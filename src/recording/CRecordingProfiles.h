@@ -21,12 +21,14 @@ public:
     static QString ProfileFilePath();
     // Writes the filled template as UTF-16LE without byte-order mark or NUL, replacing the file.
     // The frame size must be the size of the frames the recording will carry. False when the
-    // folder or the file cannot be written.
-    static bool WriteProfileFile(const QString& path, int qualityPreset, const QSize& frameSize);
+    // folder or the file cannot be written, with the reason in `error` when given.
+    static bool WriteProfileFile(const QString& path, int qualityPreset, const QSize& frameSize,
+                                 QString* error = nullptr);
     // Reads a profile file back (its text ends at the file's end, as if a NUL followed) and
     // parses it; without a sound device the sound stream is removed. Nothing when the file
     // cannot be read or holds no usable picture stream.
     static std::optional<RecordingProfile> LoadRecordingProfile(const QString& path, bool hasAudio);
-    // The parser behind it, for text already in memory.
+    // The parser behind it, for text already in memory. The preset is the one whose template,
+    // filled with the picture's size, is the text.
     static std::optional<RecordingProfile> ParseProfile(const QString& text);
 };

@@ -33,6 +33,18 @@ std::uint32_t CScreen::NowMs() const {
     return m_clockMs();
 }
 
+int CScreen::BandRows() const {
+    return std::max(2,
+                    int(kGrabBandBytes / (qsizetype(std::max(1, m_captureRect.width())) * 4)) & ~1);
+}
+
+void CScreen::PrepareGrab() {
+    if (!m_captureRect.isEmpty())
+        m_grabber.Grab(
+            QRect(m_captureRect.topLeft(),
+                  QSize(m_captureRect.width(), std::min(BandRows(), m_captureRect.height()))));
+}
+
 void CScreen::OnThreadCreate() {
     m_wroteFrame = false;
     const std::uint32_t now = NowMs();
@@ -111,16 +123,22 @@ CScreen::I420Layout CScreen::I420(QSize frame) {
 
 void CScreen::ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* buffer) {
     const I420Layout layout = I420(frame);
-    std::uint8_t* const yPlane = buffer;
-    std::uint8_t* const uPlane = buffer + layout.uOffset;
-    std::uint8_t* const vPlane = buffer + layout.vOffset;
-    const int width = std::min(picture.width(), frame.width());
-    const int height = std::min(picture.height(), frame.height());
-    if (width < frame.width() || height < frame.height()) {
+    if (picture.width() < frame.width() || picture.height() < frame.height()) {
         // Whatever the picture does not cover stays black.
-        std::memset(yPlane, 16, static_cast<size_t>(layout.uOffset));
-        std::memset(uPlane, 128, static_cast<size_t>(layout.bytes - layout.uOffset));
+        std::memset(buffer, 16, static_cast<size_t>(layout.uOffset));
+        std::memset(buffer + layout.uOffset, 128,
+                    static_cast<size_t>(layout.bytes - layout.uOffset));
     }
+    ConvertRows(picture, frame, 0, buffer);
+}
+
+void CScreen::ConvertRows(const QImage& picture, QSize frame, int top, std::uint8_t* buffer) {
+    const I420Layout layout = I420(frame);
+    std::uint8_t* const yPlane = buffer + qsizetype(top) * layout.yStride;
+    std::uint8_t* const uPlane = buffer + layout.uOffset + qsizetype(top / 2) * layout.uvStride;
+    std::uint8_t* const vPlane = buffer + layout.vOffset + qsizetype(top / 2) * layout.uvStride;
+    const int width = std::min(picture.width(), frame.width());
+    const int height = std::min(picture.height(), frame.height() - top);
     const int pairs = width / 2;
     for (int y = 0; y < height; y += 2) {
         const auto* row0 = reinterpret_cast<const std::uint32_t*>(picture.constScanLine(y));
@@ -160,14 +178,22 @@ CScreen::Frame CScreen::FillI420(std::uint8_t* buffer, qsizetype size, bool read
     if (!readAnyway && m_wroteFrame && samePointer && !m_grabber.MayHaveChanged())
         return Frame::Unchanged;
 
-    QImage picture = m_grabber.Grab(m_captureRect);
-    if (picture.isNull() || picture.size() != m_captureRect.size())
-        return Frame::Failed;
-    if (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32)
-        picture = picture.convertToFormat(QImage::Format_RGB32);
-    if (drawPointer)
-        DrawPointer(picture, m_captureRect.topLeft(), pointer, m_grabber.CursorSize());
-    ConvertToI420(picture, m_frameSize, buffer);
+    // A large screen is read in bands, each converted before the next is read: the grabber's
+    // picture of the whole of 3840 x 2160 would be 33 MB beside the 12 MB frame. The bands are
+    // read a millisecond or so apart.
+    const int bandRows = BandRows();
+    for (int top = 0; top < m_captureRect.height(); top += bandRows) {
+        const QRect band(m_captureRect.x(), m_captureRect.y() + top, m_captureRect.width(),
+                         std::min(bandRows, m_captureRect.height() - top));
+        QImage picture = m_grabber.Grab(band);
+        if (picture.isNull() || picture.size() != band.size())
+            return Frame::Failed;
+        if (picture.format() != QImage::Format_RGB32 && picture.format() != QImage::Format_ARGB32)
+            picture = picture.convertToFormat(QImage::Format_RGB32);
+        if (drawPointer)
+            DrawPointer(picture, band.topLeft(), pointer, m_grabber.CursorSize());
+        ConvertRows(picture, m_frameSize, top, buffer);
+    }
     m_wroteFrame = true;
     m_lastDrewPointer = drawPointer;
     m_lastPointer = pointer;

@@ -38,10 +38,17 @@ public:
     void SetRecordPointer(bool on) { m_recordPointer.store(on); }
     bool RecordPointer() const { return m_recordPointer.load(); }
 
+    // Grabs once and throws the picture away: the first grab sets up what the display server
+    // writes into (33 MB at 3840 x 2160) and takes several frame intervals, so it is done before
+    // the recording's clock starts.
+    void PrepareGrab();
     // Time stamps: 0 at the start of a recording, paused time taken out.
     void OnThreadCreate();
     void PauseAt(std::uint32_t nowMs) { m_pauseStartMs.store(nowMs); }
     void ResumeAt(std::uint32_t nowMs) { m_baseTimeMs.fetch_add(nowMs - m_pauseStartMs.load()); }
+    // The clock's reading at which recorded time was 0, pauses taken out: the recording's
+    // other streams keep their own time that way, and the picture is set to the same zero.
+    void SetZeroMs(std::uint32_t zeroMs) { m_baseTimeMs.store(zeroMs); }
     void Pause() { PauseAt(NowMs()); }
     void Resume() { ResumeAt(NowMs()); }
     // Milliseconds of recorded time now (may be called from any thread).
@@ -69,12 +76,15 @@ public:
     // Streaming thread: grabs the capture rectangle, draws pointer and halo, and writes the
     // frame into `buffer` as I420. Unchanged, without reading the screen, when the grabber knows
     // nothing was drawn since the last frame and the pointer is drawn as it was; Failed when the
-    // screen could not be read or the buffer is too small. The buffer is left as it was then.
+    // screen could not be read (the buffer may hold part of the frame then) or the buffer is too
+    // small (it is left as it was).
     // `readAnyway` reads the screen whatever the grabber says: now and then, so a change the
     // display server did not report is late at worst, never lost.
     enum class Frame { Failed, Unchanged, Written };
     Frame FillI420(std::uint8_t* buffer, qsizetype size, bool readAnyway = false);
     static void ConvertToI420(const QImage& picture, QSize frame, std::uint8_t* buffer);
+    // The most of the screen read at once, in bytes of the grabber's 32-bit picture.
+    static constexpr qsizetype kGrabBandBytes = qsizetype(8) << 20;
 
     // Draws the pointer with its hot spot on the pointer's place and the halo, the halo's
     // corner at the pointer less half the cursor size. `origin` is the picture's top-left corner
@@ -84,6 +94,11 @@ public:
     static constexpr int kHaloSize = 36;
 
 private:
+    // The picture's rows into the frame from row `top` (even) on.
+    static void ConvertRows(const QImage& picture, QSize frame, int top, std::uint8_t* buffer);
+    // How many rows of the capture rectangle are read at once.
+    int BandRows() const;
+
     IScreenGrabber& m_grabber;
     Clock m_clockMs;
     QRect m_captureRect;

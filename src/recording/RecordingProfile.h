@@ -21,6 +21,10 @@ struct RecordingProfile {
         std::int64_t maxKeyFrameSpacing100ns = 0;
         int quality = 0;
         bool variableBitrate = false;
+        // The quality preset whose template the profile is (0 High, 1 Medium, 2 Low): the
+        // containers other than WMV take their picture quality from it. High for a profile
+        // that is none of the three.
+        int qualityPreset = 0;
     };
     std::optional<Sound> sound;
     std::optional<Picture> picture;

@@ -4,6 +4,7 @@
 #include "CMonotonicClock.h"
 #include "CRavlinMenuButton.h"
 #include "CRecordingIndicator.h"
+#include "CScreenFit.h"
 #include "CToolbarCommands.h"
 #include "CToolbarDefinition.h"
 #include "IDialogs.h"
@@ -191,8 +192,10 @@ void CRavlinToolbar::LayoutButtons() {
         return;
     QPoint at(list->x, list->y);
     // While recording, the indicator follows the stop button; the buttons after the stop
-    // button's slot move along by what it needs.
+    // button's slot move along by what it needs. While the file is being saved it follows
+    // the record button, which has taken the slot back.
     const bool withIndicator = m_indicatorShown && m_recordingIndicator;
+    const char* const indicatorAnchor = m_owner.IsRecording() ? "stop" : "record";
     int shift = 0;
     std::optional<int> stopStart, indicatorEnd;
     const auto along = [this](QPoint& p) -> int& { return m_vertical ? p.ry() : p.rx(); };
@@ -222,7 +225,7 @@ void CRavlinToolbar::LayoutButtons() {
         }
         widget->setGeometry(at.x(), at.y(), w, h);
         widget->update();
-        if (withIndicator && definition.name == "stop") {
+        if (withIndicator && definition.name == indicatorAnchor) {
             const int length = m_recordingIndicator->Length();
             stopStart = along(at);
             if (m_vertical)
@@ -297,6 +300,21 @@ void CRavlinToolbar::CenterIn(const QRect& area) {
     UpdateButtonVisibility(true);
     UpdateShape();
     update();
+}
+
+void CRavlinToolbar::KeepOnScreen(const std::vector<QRect>& workAreas, const QRect& home) {
+    if (!m_slide.shown || m_slide.sliding) {
+        if (CScreenFit::IsWhole(geometry(), workAreas) &&
+            (!m_slide.sliding || CScreenFit::IsWhole(m_slide.targetRect, workAreas)))
+            return;
+        CenterIn(home);
+        return;
+    }
+    const QRect fitted = CScreenFit::Fit(geometry(), workAreas, home);
+    if (fitted == geometry())
+        return;
+    m_slide.homeRect = fitted;
+    setGeometry(fitted);
 }
 
 void CRavlinToolbar::HideToolbar() {
@@ -468,6 +486,8 @@ void CRavlinToolbar::ShowNamed(const QString& name, bool show) {
 void CRavlinToolbar::SetRecordState(bool recording) {
     ShowNamed("record", !recording);
     ShowNamed("stop", recording);
+    if (m_indicatorShown)
+        LayoutButtons();
 }
 
 void CRavlinToolbar::SetPauseState(bool recording, bool paused) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class CRecordingIndicator;
 class CToolbarDefinition;
@@ -42,6 +43,10 @@ public:
     // Shows the toolbar in full, centred 10 pixels below the top of `area`, ending a slide or
     // the tab: after a change of display the toolbar comes up whole on the new one.
     void CenterIn(const QRect& area);
+    // The monitors changed: the toolbar stays whole inside one of `workAreas`. Shown, it moves
+    // into the one it overlaps most (into `home` when it overlaps none); put away as a tab or
+    // sliding where no work area holds it whole any more, it comes up whole in `home`.
+    void KeepOnScreen(const std::vector<QRect>& workAreas, const QRect& home);
 
     void SetVertical(bool vertical);
     bool IsVertical() const { return m_vertical; }

@@ -5,7 +5,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 constexpr QRgb kPenRed = 0xFFFF0000;
@@ -91,6 +93,34 @@ TEST_F(CommandLineE2e, WithoutAnXDisplayItSaysSoAndFails) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.errors.contains("cannot open the X display ':999'"))
         << run.errors.toStdString();
+}
+
+TEST_F(CommandLineE2e, WithoutARuntimeFolderAndALinkPlantedInTmpTheNextStartStillReachesTheFirst) {
+    // No login manager's runtime folder, and another user's link where the fallback would go.
+    QProcessEnvironment env = ProgramEnvironment();
+    env.remove("XDG_RUNTIME_DIR");
+    const QString tmp = g_session->Home() + "/tmp", theirs = g_session->Home() + "/theirs";
+    ASSERT_TRUE(QDir().mkpath(tmp) && QDir().mkpath(theirs));
+    ASSERT_TRUE(QFile::link(theirs, tmp + QStringLiteral("/Ravlin-%1").arg(getuid())));
+    env.insert("TMPDIR", tmp);
+    ASSERT_EQ(RavlinWindows(), 0);
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.setProcessChannelMode(QProcess::ForwardedChannels);
+    first.start(QCoreApplication::applicationDirPath() + "/ravlin", {});
+    ASSERT_TRUE(WaitFor([] { return RavlinWindows() >= 2; }));
+
+    // A second copy would run on until killed; a start that reached the first ends with 0.
+    const CRun second = RunRavlin({"--command", "toolbar"}, env);
+    EXPECT_EQ(second.exitCode, 0) << second.errors.toStdString();
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(QDir(theirs).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot))
+        << "something was written through the planted link";
+    EXPECT_TRUE(QFile::exists(g_session->Home() + "/.cache/Ravlin-runtime/Ravlin.log"));
+
+    first.terminate();
+    EXPECT_TRUE(first.waitForFinished(15000));
 }
 
 TEST_F(CommandLineE2e, ACommandStartsRavlinWhenNoneRunsThenReachesTheRunningCopy) {

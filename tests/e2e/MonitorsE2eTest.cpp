@@ -1,8 +1,12 @@
 // Two monitors side by side, the right one primary and taller, as many desks have: where the
 // overlay and the toolbar start, the display choice moving both, the toolbar's tab staying on
-// its own monitor, and a stroke dragged off the overlay onto the other monitor.
+// its own monitor, a stroke dragged off the overlay onto the other monitor, and a monitor
+// unplugged and plugged in again at another size while the program runs.
+#include "CSoundServer.h"
 #include "E2eSession.h"
+#include "RecordingSteps.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -107,6 +111,59 @@ TEST_F(MonitorsE2e, AStrokeDraggedOntoTheOtherMonitorKeepsDrawingOnItsReturn) {
     // Nothing lands on the other monitor, which has no overlay.
     const QImage shot = g_session->Screenshot();
     EXPECT_FALSE(ColourNear(shot.pixel(900, 600), kPenRed, 30));
+    EXPECT_TRUE(ravlin.IsRunning());
+}
+
+void Xrandr(const QStringList& arguments) {
+    int code = -1;
+    g_session->Run("xrandr", arguments, &code);
+    EXPECT_EQ(code, 0) << arguments.join(' ').toStdString();
+}
+
+TEST_F(MonitorsE2e, TheOverlayFollowsAnUnpluggedMonitorAndRecordsOneBackAtAnotherSize) {
+    // The next tests find the monitors as the session made them, whatever happens here.
+    struct CRestore {
+        ~CRestore() {
+            Xrandr({"--delmonitor", "LEFT"});
+            Xrandr({"--setmonitor", "LEFT", "1280/338x1024/270+0+0", "none"});
+        }
+    } restore;
+    ASSERT_TRUE(ravlin.RunCommand("display-2"));
+    ASSERT_TRUE(WaitFor([&] { return Overlay() == Left(); }));
+
+    // Unplugged: the overlay and the toolbar come back to the monitor that stays.
+    Xrandr({"--delmonitor", "LEFT"});
+    QRect overlayNow;
+    EXPECT_TRUE(WaitFor([&] { return (overlayNow = Overlay()) == Right(); }))
+        << "overlay at " << overlayNow.x() << "," << overlayNow.y() << " " << overlayNow.width()
+        << "x" << overlayNow.height();
+    QRect toolbar;
+    EXPECT_TRUE(WaitFor([&] { return AtHomeOn(toolbar = Toolbar(), Right()); }, 5000))
+        << "toolbar at " << toolbar.x() << "," << toolbar.y();
+    ASSERT_TRUE(ravlin.RunCommand("display-2")); // no second display any more
+    WaitFor([] { return false; }, 500);
+    EXPECT_EQ(Overlay(), Right());
+
+    // Plugged in again at another size: offered at that size, and recorded at that size.
+    const QRect smaller(0, 0, 1024, 768);
+    Xrandr({"--setmonitor", "LEFT", "1024/270x768/203+0+0", "none"});
+    EXPECT_TRUE(WaitFor([&] {
+        return ravlin.RunCommand("display-2") &&
+               WaitFor([&] { return Overlay() == smaller; }, 1000);
+    })) << "overlay at "
+        << Overlay().x() << "," << Overlay().y() << " " << Overlay().width() << "x"
+        << Overlay().height();
+    CSoundServer sound;
+    ASSERT_TRUE(sound.IsReady()) << "the test sound server did not start";
+    const QString movie = g_session->Home() + "/plugged-in.wmv";
+    ASSERT_TRUE(ravlin.RunCommand("record"));
+    ASSERT_TRUE(SaveAs(movie));
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(movie); }, 5000));
+    RecordFor(1500);
+    ASSERT_TRUE(ravlin.RunCommand("record"));
+    ASSERT_TRUE(WaitFor([&] { return IsFinished(movie); }, 15000)) << "the file is incomplete";
+    EXPECT_EQ(Probe(movie, "stream=width").toInt(), smaller.width());
+    EXPECT_EQ(Probe(movie, "stream=height").toInt(), smaller.height());
     EXPECT_TRUE(ravlin.IsRunning());
 }
 } // namespace

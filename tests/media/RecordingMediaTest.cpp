@@ -1,5 +1,6 @@
 // Recordings through the real pipeline: our screen source over a scripted screen, a test tone
 // as the microphone, the real encoders and writer; the files are read back with ffprobe.
+#include "../unit/recording/CSmallDisk.h"
 #include "CRecordingEncoders.h"
 #include "CRecordingPipeline.h"
 #include "CRecordingProfiles.h"
@@ -10,12 +11,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QtEndian>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -32,7 +35,11 @@ class CMovingScreenGrabber : public CFakeScreenGrabber {
 public:
     using CFakeScreenGrabber::CFakeScreenGrabber;
     std::atomic<bool> moving{true};
+    // While set, the screen cannot be read.
+    std::atomic<bool> failing{false};
     QImage Grab(const QRect& rect) override {
+        if (failing.load())
+            return {};
         if (moving.load()) {
             QImage screen(640, 480, QImage::Format_RGB32);
             screen.fill(QColor::fromHsv(++m_step * 7 % 360, 200, 200));
@@ -466,6 +473,59 @@ TEST_F(RecordingMediaTest, AWebMOfHeldPicturesSeeksToARealKeyFrame) {
     EXPECT_GT(ffmpeg.readAllStandardOutput().count("\n0, "), 0) << "no picture after the seek";
 }
 
+TEST_F(RecordingMediaTest, Mp4AndWebMKeepSmallTextSharpAtHigh) {
+    // A slide of small print held still: glyph-sized speckles in lines, dark on light, the
+    // hardest part of a screen to keep sharp. At High the picture that plays back is within
+    // 40 dB of it (luma); a bit rate fixed at the WMV profile's (168 kbit/s) left MP4 at 13.
+    QImage slide(1280, 720, QImage::Format_RGB32);
+    std::uint32_t seed = 99;
+    for (int y = 0; y < slide.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(slide.scanLine(y));
+        for (int x = 0; x < slide.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const bool print = y % 18 < 12 && x % 9 < 7 && (seed >> 24) % 3 == 0;
+            row[x] = print ? qRgb(30, 30, 60) : qRgb(245, 245, 235);
+        }
+    }
+    CFakeScreenGrabber still(slide.size());
+    still.SetScreen(slide);
+    CScreen screen720(still);
+    screen720.SetRecordPointer(false);
+    screen720.SetCaptureRegion(QRect(QPoint(), slide.size()), 0, 0, 0, 0);
+    const QString profilePath = dir.path() + "/720.prx";
+    ASSERT_TRUE(CRecordingProfiles::WriteProfileFile(profilePath, 0, screen720.FrameSize()));
+    const auto profile = CRecordingProfiles::LoadRecordingProfile(profilePath, false);
+    ASSERT_TRUE(profile);
+    // What the encoder was given: the slide's luma as the screen source converts it.
+    std::vector<std::uint8_t> frame(std::size_t(CScreen::I420(slide.size()).bytes));
+    CScreen::ConvertToI420(slide, slide.size(), frame.data());
+    for (const char* name : {"print.mp4", "print.webm"}) {
+        SCOPED_TRACE(name);
+        const QString path = dir.path() + "/" + name;
+        CRecordingPipeline pipeline(screen720);
+        QString why;
+        ASSERT_TRUE(pipeline.Start(path, *profile, nullptr, &why)) << why.toStdString();
+        Wait(2500);
+        ASSERT_TRUE(pipeline.Stop(&why)) << why.toStdString();
+        QProcess ffmpeg;
+        // The decoded frame as it is, its luma plane first.
+        ffmpeg.start("ffmpeg", {"-v", "error", "-sseof", "-0.5", "-i", path, "-frames:v", "1", "-f",
+                                "rawvideo", "-pix_fmt", "yuv420p", "-"});
+        ffmpeg.waitForFinished(60000);
+        const QByteArray luma =
+            ffmpeg.readAllStandardOutput().left(qsizetype(slide.width()) * slide.height());
+        ASSERT_EQ(luma.size(), qsizetype(slide.width()) * slide.height());
+        double squares = 0;
+        for (qsizetype i = 0; i < luma.size(); ++i) {
+            const double d = double(quint8(luma[i])) - frame[std::size_t(i)];
+            squares += d * d;
+        }
+        const double psnr =
+            10 * std::log10(255.0 * 255.0 * double(luma.size()) / std::max(squares, 1.0));
+        EXPECT_GT(psnr, 40.0);
+    }
+}
+
 TEST_F(RecordingMediaTest, NamesPickTheContainer) {
     struct Case {
         const char* name;
@@ -520,5 +580,196 @@ TEST_F(RecordingMediaTest, KilledRecordingStillPlays) {
         // covered by the one before it, so the time line is what counts).
         EXPECT_GT(probe.frames, 0);
         EXPECT_GE(StreamEndSeconds(path, "v"), (kRecordMs - 1500) / 1000.0);
+    }
+}
+
+namespace {
+
+// The gaps between the starts of a stream's packets, largest first.
+double LargestGap(const std::vector<double>& times) {
+    double gap = 0;
+    for (size_t i = 1; i < times.size(); ++i)
+        gap = std::max(gap, times[i] - times[i - 1]);
+    return gap;
+}
+
+} // namespace
+
+TEST_F(RecordingMediaTest, AScreenThatCannotBeReadForAMomentLeavesNoHoleInPictureOrSound) {
+    // The writers interleave the streams: without pictures they hold the sound back, and a
+    // sound queue that overflows loses the microphone.
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+    for (const char* name : {"stall.wmv", "stall.mp4", "stall.webm"}) {
+        SCOPED_TRACE(name);
+        const auto profile = Profile(0, true);
+        ASSERT_TRUE(profile);
+        const QString path = dir.path() + "/" + name;
+        CRecordingPipeline pipeline(screen);
+        ASSERT_TRUE(pipeline.Start(path, *profile, Tone));
+        Wait(1000);
+        grabber.failing = true;
+        for (int i = 0; i < 8; ++i) {
+            Wait(100);
+            EXPECT_EQ(pipeline.PollMessages(), "");
+        }
+        grabber.failing = false;
+        Wait(1000);
+        EXPECT_FALSE(pipeline.HasFailed());
+        ASSERT_TRUE(pipeline.Stop());
+
+        // The held picture went on to the writer while the screen could not be read.
+        EXPECT_LE(LargestGap(PacketTimes(path, "v")), 0.55);
+        EXPECT_LE(LargestGap(PacketTimes(path, "a")), 0.15);
+        EXPECT_NEAR(StreamEndSeconds(path, "v"), 2.8, 0.6);
+        EXPECT_NEAR(StreamEndSeconds(path, "a"), StreamEndSeconds(path, "v"), 0.2);
+    }
+}
+
+TEST_F(RecordingMediaTest, AScreenThatCannotBeReadForASecondFailsTheRecordingWithItsFileFinished) {
+    struct Case {
+        const char* name;
+        bool damage;       // the grabber says when nothing was drawn, so most intervals read
+                           // nothing at all
+        bool fromTheStart; // no picture ever: the time line starts black
+    } cases[] = {{"unreadable from the first grab", false, true},
+                 {"unreadable after a still picture", false, false},
+                 {"unreadable after a still picture, with damage reports", true, false}};
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        grabber.moving = false;
+        grabber.SetReportsDamage(c.damage);
+        grabber.failing = c.fromTheStart;
+        const auto profile = Profile(0, true);
+        ASSERT_TRUE(profile);
+        const QString path = dir.path() + "/unread.wmv";
+        CRecordingPipeline pipeline(screen);
+        ASSERT_TRUE(pipeline.Start(path, *profile, Tone));
+        QElapsedTimer recorded;
+        recorded.start();
+        if (!c.fromTheStart) {
+            Wait(1500);
+            grabber.failing = true;
+        }
+        QElapsedTimer failing;
+        failing.start();
+        QString said;
+        while (said.isEmpty() && failing.elapsed() < 5000) {
+            QThread::msleep(20);
+            said = pipeline.PollMessages();
+        }
+        EXPECT_EQ(said, "The recording stopped: the screen could not be read for a second.");
+        EXPECT_TRUE(pipeline.HasFailed());
+        EXPECT_GE(failing.elapsed(), 950);
+        EXPECT_LT(failing.elapsed(), 2000);
+        const double recordedSeconds = recorded.elapsed() / 1000.0;
+        QString why;
+        EXPECT_TRUE(pipeline.Stop(&why)) << why.toStdString();
+        // The file is finished, and holds all that was recorded.
+        const Probe probe = ProbeFile(path);
+        EXPECT_NEAR(Seconds(probe.format, "duration"), recordedSeconds, 0.5);
+        EXPECT_NEAR(StreamEndSeconds(path, "a"), StreamEndSeconds(path, "v"), 0.2);
+    }
+    grabber.failing = false;
+}
+
+TEST_F(RecordingMediaTest, AFullDiskStopsTheRecordingAndWhatWasWrittenPlays) {
+    // Another program takes the rest of the disk in the middle of a recording: the writer
+    // cannot finish the file, and how much of it plays depends on the container.
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 640, 480);
+    for (const char* name : {"full.wmv", "full.mp4", "full.webm"}) {
+        SCOPED_TRACE(name);
+        CSmallDisk disk(64);
+        if (!disk.IsMounted())
+            GTEST_SKIP() << disk.WhyNot().toStdString();
+        const auto profile = Profile(0, true);
+        ASSERT_TRUE(profile);
+        const QString path = disk.Path() + "/" + name;
+        CRecordingPipeline pipeline(screen);
+        ASSERT_TRUE(pipeline.Start(path, *profile, Tone));
+        QElapsedTimer clock;
+        clock.start();
+        Wait(3000);
+        ASSERT_TRUE(disk.Fill());
+        const double filledAt = clock.elapsed() / 1000.0;
+        QString said;
+        while (said.isEmpty() && clock.elapsed() < filledAt * 1000 + 5000) {
+            QThread::msleep(20);
+            said = pipeline.PollMessages();
+        }
+        EXPECT_EQ(said, "The recording stopped: the disk is full.");
+        EXPECT_TRUE(pipeline.HasFailed());
+        QElapsedTimer stopping;
+        stopping.start();
+        QString why;
+        EXPECT_FALSE(pipeline.Stop(&why));
+        EXPECT_EQ(why, "the disk is full");
+        EXPECT_LT(stopping.elapsed(), 2000) << "nothing to wait for once the file takes no more";
+
+        // What plays: the picture and the sound a player decodes, against what was recorded
+        // before the disk filled.
+        QProcess ffmpeg;
+        ffmpeg.start("ffmpeg", {"-v", "error", "-i", path, "-f", "null", "-"});
+        ffmpeg.waitForFinished(60000);
+        const double picture = StreamEndSeconds(path, "v");
+        const double sound = StreamEndSeconds(path, "a");
+        const int frames = ProbeFile(path).frames;
+        std::printf("full disk, %s: %.2f s recorded before the disk filled; %.2f s of picture "
+                    "(%d frames) and %.2f s of sound decode; %lld bytes written\n",
+                    name, filledAt, picture, frames, sound,
+                    static_cast<long long>(QFileInfo(path).size()));
+        EXPECT_GT(picture, filledAt - 1.5);
+        EXPECT_GT(sound, filledAt - 1.5);
+        EXPECT_GT(frames, 0);
+    }
+}
+
+TEST_F(RecordingMediaTest, AnMp4CutShortInsideAFragmentIsTrimmedToItsLastWholeFragment) {
+    // FFmpeg refuses a fragmented MP4 cut inside a fragment's header as a whole; a full disk
+    // cuts the file wherever its last page ends.
+    screen.SetCaptureRegion(QRect(0, 0, 640, 480), 0, 0, 320, 240);
+    const auto profile = Profile(0, true);
+    ASSERT_TRUE(profile);
+    const QString whole = dir.path() + "/whole.mp4";
+    CRecordingPipeline pipeline(screen);
+    ASSERT_TRUE(pipeline.Start(whole, *profile, Tone));
+    Wait(2500);
+    ASSERT_TRUE(pipeline.Stop());
+    QFile file(whole);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    // The third fragment: its header and its data.
+    qint64 at = 0, fragment = -1, header = 0, data = 0;
+    for (int moofs = 0; at + 8 <= bytes.size();) {
+        const qint64 size = qFromBigEndian<quint32>(bytes.constData() + at);
+        if (bytes.mid(at + 4, 4) == "moof" && ++moofs == 3) {
+            fragment = at;
+            header = size;
+            data = qFromBigEndian<quint32>(bytes.constData() + at + size);
+            break;
+        }
+        at += std::max<qint64>(size, 8);
+    }
+    ASSERT_GT(fragment, 0) << Mp4Boxes(whole).join(' ').toStdString();
+    struct Case {
+        const char* name;
+        qint64 cutAt;
+        qint64 keeps;
+    } cases[] = {
+        {"inside a fragment's header", fragment + header / 2, fragment},
+        {"after its header", fragment + header, fragment},
+        {"inside its data", fragment + header + data / 2, fragment},
+        {"after its data", fragment + header + data, fragment + header + data},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString cut = dir.path() + "/cut.mp4";
+        QFile out(cut);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(bytes.left(c.cutAt));
+        out.close();
+        CRecordingPipeline::TrimToWholeFragments(cut);
+        EXPECT_EQ(QFileInfo(cut).size(), c.keeps);
+        EXPECT_GT(ProbeFile(cut).frames, 10);
     }
 }

@@ -21,12 +21,12 @@ public:
     void ShowWarning(QWidget*, const QString& text, const QString& caption) override {
         warnings << caption + ": " + text;
     }
-    QString GetSaveFileName(QWidget*, const QString& title, const QStringList& filters,
-                            int selectedFilter) override {
+    CSaveFileChoice GetSaveFileName(QWidget*, const QString& title, const QStringList& filters,
+                                    int selectedFilter) override {
         saveDialogs << title + " " + filters.join('|') + " " + QString::number(selectedFilter);
         if (whileSaveDialogOpen)
             whileSaveDialogOpen();
-        return saveAnswer;
+        return {saveAnswer, saveFilterAnswer >= 0 ? saveFilterAnswer : selectedFilter};
     }
     CommandId TrackPopupMenu(QWidget*, const CMenuPopup& popup, const QPoint& at) override {
         popups << popup.caption;
@@ -49,6 +49,8 @@ public:
     QStringList warnings;
     QStringList saveDialogs;
     QString saveAnswer;
+    // The file type chosen in the Save As dialog; -1 leaves the one selected at first.
+    int saveFilterAnswer = -1;
     // Runs while the Save As dialog is open (what a shortcut could do then).
     std::function<void()> whileSaveDialogOpen;
     QStringList popups;

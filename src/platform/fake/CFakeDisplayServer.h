@@ -1,6 +1,7 @@
 #pragma once
 // A display server for tests: compositing and stacking changes are raised by the test, and what
 // the program asked for is recorded.
+#include "CShapeRequests.h"
 #include "IDisplayServer.h"
 
 class CFakeDisplayServer : public IDisplayServer {
@@ -19,6 +20,12 @@ public:
     void SetBoundingShape(WId, const std::optional<QRegion>& region) override {
         shape = region;
         ++shapeCalls;
+        // Sent as the X11 server's implementation sends it: in requests under the limit.
+        shapeRequestBytes.clear();
+        if (region)
+            for (const CShapeRequests::CBatch& batch :
+                 CShapeRequests::Split(static_cast<int>(region->rectCount()), mostRequestBytes))
+                shapeRequestBytes.push_back(batch.Bytes());
     }
     void SyncWithScreen() override { ++syncCalls; }
     void Flush() override { ++flushCalls; }
@@ -46,6 +53,10 @@ public:
     std::vector<std::pair<WId, WId>> keepBelowCalls;
     std::optional<QRegion> shape;
     int shapeCalls = 0;
+    // The most bytes a request may take: 65535 four-byte units, a server without big requests.
+    size_t mostRequestBytes = 65535 * 4;
+    std::vector<size_t> shapeRequestBytes; // the requests the last shape took
+
     int syncCalls = 0;
     int flushCalls = 0;
     WId focusedWindow = 0;

@@ -1,5 +1,6 @@
 #include "CX11DisplayServer.h"
 
+#include "CShapeRequests.h"
 #include "XcbHandles.h"
 
 #include <QGuiApplication>
@@ -8,6 +9,7 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <xcb/shape.h>
 #include <xcb/xfixes.h>
 
@@ -72,6 +74,8 @@ CX11DisplayServer::CX11DisplayServer() {
 
 CX11DisplayServer::~CX11DisplayServer() {
     delete m_notifier;
+    if (m_shapeScratch && m_qtConnection && !xcb_connection_has_error(m_qtConnection))
+        xcb_destroy_window(m_qtConnection, m_shapeScratch);
     if (m_watch)
         xcb_disconnect(m_watch);
 }
@@ -197,6 +201,12 @@ void CX11DisplayServer::KeepBelow(WId window, WId above) {
     xcb_flush(m_qtConnection);
 }
 
+size_t CX11DisplayServer::MostRequestBytes() const {
+    // In 4-byte units, the big-requests extension's when the server has it.
+    const size_t server = size_t{xcb_get_maximum_request_length(m_qtConnection)} * 4;
+    return m_mostRequestBytes ? std::min(server, m_mostRequestBytes) : server;
+}
+
 void CX11DisplayServer::SetBoundingShape(WId window, const std::optional<QRegion>& region) {
     if (!m_qtConnection)
         return;
@@ -204,16 +214,50 @@ void CX11DisplayServer::SetBoundingShape(WId window, const std::optional<QRegion
     if (!region) {
         xcb_shape_mask(m_qtConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, w, 0, 0,
                        XCB_PIXMAP_NONE);
-    } else {
-        std::vector<xcb_rectangle_t> rects;
-        for (const QRect& r : *region)
-            rects.push_back({static_cast<int16_t>(r.x()), static_cast<int16_t>(r.y()),
-                             static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height())});
-        xcb_shape_rectangles(m_qtConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
-                             XCB_CLIP_ORDERING_UNSORTED, w, 0, 0,
-                             static_cast<uint32_t>(rects.size()), rects.data());
+        xcb_flush(m_qtConnection);
+        return;
     }
+    // One request longer than the server takes would end our connection, and the program with
+    // it: a dense shape goes in several.
+    const std::vector<CShapeRequests::CBatch> batches =
+        CShapeRequests::Split(static_cast<int>(region->rectCount()), MostRequestBytes());
+    if (batches.empty())
+        return;
+    // Sent in parts to our window, the screen would show each part's shape in turn: the parts
+    // are put together on a window nobody sees, and set on ours from there in one request.
+    const xcb_window_t target = batches.size() == 1 ? w : ShapeScratch(region->boundingRect());
+    const QRect* rects = region->begin();
+    std::vector<xcb_rectangle_t> part;
+    for (size_t i = 0; i < batches.size(); ++i) {
+        part.clear();
+        for (int r = batches[i].first; r < batches[i].first + batches[i].count; ++r)
+            part.push_back({static_cast<int16_t>(rects[r].x()), static_cast<int16_t>(rects[r].y()),
+                            static_cast<uint16_t>(rects[r].width()),
+                            static_cast<uint16_t>(rects[r].height())});
+        xcb_shape_rectangles(m_qtConnection, i == 0 ? XCB_SHAPE_SO_SET : XCB_SHAPE_SO_UNION,
+                             XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED, target, 0, 0,
+                             static_cast<uint32_t>(part.size()), part.data());
+    }
+    if (target != w)
+        xcb_shape_combine(m_qtConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                          XCB_SHAPE_SK_BOUNDING, w, 0, 0, target);
     xcb_flush(m_qtConnection);
+}
+
+xcb_window_t CX11DisplayServer::ShapeScratch(const QRect& extent) {
+    // Never mapped; as large as the shape, so nothing of it is cut off.
+    const uint32_t size[] = {static_cast<uint32_t>(std::clamp(extent.right() + 1, 1, 32767)),
+                             static_cast<uint32_t>(std::clamp(extent.bottom() + 1, 1, 32767))};
+    if (!m_shapeScratch) {
+        m_shapeScratch = xcb_generate_id(m_qtConnection);
+        xcb_create_window(m_qtConnection, XCB_COPY_FROM_PARENT, m_shapeScratch, m_root, 0, 0,
+                          static_cast<uint16_t>(size[0]), static_cast<uint16_t>(size[1]), 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    } else {
+        xcb_configure_window(m_qtConnection, m_shapeScratch,
+                             XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+    }
+    return m_shapeScratch;
 }
 
 void CX11DisplayServer::Flush() {

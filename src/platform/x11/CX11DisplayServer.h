@@ -29,12 +29,18 @@ public:
     QImage GrabScreen(const QRect& rect) override;
     // One round trip on Qt's connection: everything sent before has been handled by the server.
     void RoundTrip();
+    // The most bytes one request may take: the server's limit, or a lower one (tests, so that
+    // a small shape already goes in several requests). 0: the server's.
+    size_t MostRequestBytes() const;
+    void SetMostRequestBytes(size_t bytes) { m_mostRequestBytes = bytes; }
 
 private:
     void ReadWatchEvents();
     bool QueryCompositing();
     xcb_window_t TopLevelOf(xcb_window_t window);
     std::vector<xcb_window_t> MappedTopLevels();
+    // An unmapped window of ours covering `extent`, where a shape sent in parts is put together.
+    xcb_window_t ShapeScratch(const QRect& extent);
 
     xcb_connection_t* m_qtConnection = nullptr;
     xcb_window_t m_root = 0;
@@ -46,6 +52,8 @@ private:
     bool m_compositing = false;
     bool m_stackingPending = false;
     QSocketNotifier* m_notifier = nullptr;
+    xcb_window_t m_shapeScratch = 0;
+    size_t m_mostRequestBytes = 0;
     std::function<void(bool)> m_onCompositing;
     std::function<void()> m_onStacking;
 };

@@ -21,12 +21,6 @@ TEST(Screenshot, FileTypeFollowsTheExtensionInAnyCase) {
         EXPECT_EQ(CScreenshot::MimeForFileName(c.name), c.mime) << c.name;
 }
 
-TEST(Screenshot, ANameWithoutExtensionGetsPng) {
-    EXPECT_EQ(CScreenshot::WithDefaultExtension("/tmp/shot"), "/tmp/shot.png");
-    EXPECT_EQ(CScreenshot::WithDefaultExtension("/tmp/shot.jpg"), "/tmp/shot.jpg");
-    EXPECT_EQ(CScreenshot::WithDefaultExtension("/tmp/dir.d/shot"), "/tmp/dir.d/shot.png");
-}
-
 class SaveTest : public OverlayFixture {
 protected:
     void SetUp() override { CreateOverlay(); }
@@ -37,19 +31,23 @@ TEST_F(SaveTest, SavesTheOverlayOrTheRegionInTheFormatOfTheName) {
     const struct {
         QRect region;
         const char* name;
+        int filter;          // the file type chosen in the dialog; -1 leaves PNG
         const char* written; // the file that must exist afterwards
         QByteArray format;
         QSize size;
     } cases[] = {
-        {QRect(), "whole", "whole.png", "png", QSize(1920, 1040)},
-        {QRect(10, 20, 300, 100), "part.bmp", "part.bmp", "bmp", QSize(300, 100)},
-        {QRect(10, 20, 300, 100), "part.JPG", "part.JPG", "jpeg", QSize(300, 100)},
-        {QRect(10, 20, 300, 100), "part.jpeg", "part.jpeg", "jpeg", QSize(300, 100)},
-        {QRect(10, 20, 300, 100), "part.gif", "part.gif", "gif", QSize(300, 100)},
+        {QRect(), "whole", -1, "whole.png", "png", QSize(1920, 1040)},
+        {QRect(), "shot", 1, "shot.jpg", "jpeg", QSize(1920, 1040)},
+        {QRect(10, 20, 300, 100), "part.bmp", -1, "part.bmp", "bmp", QSize(300, 100)},
+        {QRect(10, 20, 300, 100), "part.JPG", 3, "part.JPG", "jpeg", QSize(300, 100)},
+        {QRect(10, 20, 300, 100), "part.jpeg", -1, "part.jpeg", "jpeg", QSize(300, 100)},
+        {QRect(10, 20, 300, 100), "part.gif", -1, "part.gif", "gif", QSize(300, 100)},
+        {QRect(10, 20, 300, 100), "part.v2", 0, "part.v2.bmp", "bmp", QSize(300, 100)},
     };
     for (const auto& c : cases) {
         overlay->clipRegion = c.region;
         dialogs.saveAnswer = dir.path() + "/" + c.name;
+        dialogs.saveFilterAnswer = c.filter;
         overlay->OnCommand(ID_SAVE);
         QImageReader reader(dir.path() + "/" + c.written);
         EXPECT_EQ(reader.format(), c.format) << c.name;

@@ -251,6 +251,75 @@ TEST_F(UndoTest, AStrokeBeingDrawnIsNotUndoneHalfway) {
     EXPECT_EQ(Shown(QPoint(100, 20)), 0xFFFF0000u);
 }
 
+TEST_F(UndoTest, APageOrSceneCommandInTheMiddleOfAStrokeMakesTheStrokeSoFarOneStepAndEndsTheDrag) {
+    // The commands that reach the overlay while the button is held: from a shortcut, the
+    // command line or the overlay's own keys, they all end in the same handlers.
+    const struct {
+        const char* what;
+        std::function<void(CMainWindow&)> command;
+        bool pageShownAfter; // the page of the stroke is still the one shown
+    } cases[] = {
+        {"clear", [](CMainWindow& o) { o.OnCommand(ID_CLEAR); }, true},
+        {"the Delete key", [](CMainWindow& o) { o.OnKeyDown(Qt::Key_Delete, Qt::NoModifier); },
+         true},
+        {"delete the only page", [](CMainWindow& o) { o.OnCommand(ID_DELETE_PAGE); }, true},
+        {"new page", [](CMainWindow& o) { o.OnCommand(ID_NEW_PAGE); }, false},
+        {"next page", [](CMainWindow& o) { o.OnCommand(ID_NEXT_PAGE); }, false},
+        {"whiteboard", [](CMainWindow& o) { o.OnCommand(ID_SCENE_WHITEBOARD); }, true},
+        {"blackboard", [](CMainWindow& o) { o.OnCommand(ID_SCENE_BLACKBOARD); }, true},
+        {"the board toggle", [](CMainWindow& o) { o.OnCommand(ID_WHITEBOARD); }, true},
+        {"another display", [](CMainWindow& o) { o.SelectDisplay(1); }, true},
+    };
+    for (CommandId tool : {ID_PEN, ID_MARKER, ID_ERASER}) {
+        for (const auto& c : cases) {
+            Create();
+            PaintOnPage(QRect(0, 0, 400, 300), QColor(0, 128, 0, 200)); // for the eraser
+            if (c.what == std::string("next page")) {
+                overlay->OnCommand(ID_NEW_PAGE);
+                overlay->OnCommand(ID_PREVIOUS_PAGE);
+            }
+            const QImage before = Page();
+            overlay->OnCommand(tool);
+            overlay->OnLButtonDown(QPoint(20, 100));
+            overlay->OnMouseMove(QPoint(120, 100));
+            overlay->OnTimer(CMainWindow::kStrokeTimerId);
+            overlay->OnMouseMove(QPoint(220, 110)); // gathered, not drawn yet by a tick
+
+            c.command(*overlay);
+            if (!c.pageShownAfter)
+                overlay->OnCommand(ID_PREVIOUS_PAGE);
+            const QImage commanded = Page();
+            // The rest of the drag draws nothing, on whatever page is shown now.
+            overlay->OnMouseMove(QPoint(300, 200));
+            overlay->OnTimer(CMainWindow::kStrokeTimerId);
+            overlay->OnMouseMove(QPoint(350, 250));
+            overlay->OnLButtonUp(QPoint(350, 250));
+            EXPECT_TRUE(SameBytes(Page(), commanded)) << tool << " " << c.what;
+            EXPECT_FALSE(overlay->IsStrokeTimerRunning()) << tool << " " << c.what;
+            if (c.what == std::string("another display")) {
+                // Every page was stretched and the histories emptied, the stroke so far in it.
+                EXPECT_EQ(CUndoHistory::Bytes(overlay->pages), 0u);
+                continue;
+            }
+
+            // Undone step by step: the command (when it changed the page), then the whole
+            // stroke so far, up to the point gathered last.
+            if (c.what == std::string("clear") || c.what == std::string("the Delete key") ||
+                c.what == std::string("delete the only page"))
+                overlay->OnCommand(ID_UNDO);
+            const QImage stroke = Page();
+            EXPECT_FALSE(SameBytes(stroke, before)) << tool << " " << c.what << ": no stroke";
+            EXPECT_NE(qAlpha(stroke.pixel(200, 108)), qAlpha(before.pixel(200, 108)))
+                << tool << " " << c.what << ": the last gathered piece is not in the step";
+            overlay->OnCommand(ID_UNDO);
+            EXPECT_TRUE(SameBytes(Page(), before)) << tool << " " << c.what;
+            overlay->OnCommand(ID_REDO);
+            EXPECT_TRUE(SameBytes(Page(), stroke)) << tool << " " << c.what;
+            EXPECT_EQ(overlay->UndoHistory().UntouchedWrites(), 0) << tool << " " << c.what;
+        }
+    }
+}
+
 // A step on `page` that paints a block of many colours at its own place.
 void Paint(CUndoHistory& history, CUndoHistory::Pages& pages, size_t page, int place) {
     _PageContext& p = *pages[page];

@@ -80,13 +80,14 @@ TEST_F(RecordingProfilesTest, PresetsChooseTheirTemplateAndOthersGiveHigh) {
         int pictureStream, pictureBitrate;
         std::int64_t frameInterval100ns;
         bool vbr;
+        int picturePreset; // what the MP4 and WebM pictures take their quality from
     } cases[] = {
-        {0, 162, 2, 22050, 22008, 1, 168000, 400000, true},
-        {1, 187, 1, 44100, 64040, 2, 204000, 1000000, false},
-        {2, 186, 1, 22050, 32048, 2, 130000, 1000000, false},
-        {3, 162, 2, 22050, 22008, 1, 168000, 400000, true},
-        {-1, 162, 2, 22050, 22008, 1, 168000, 400000, true},
-        {1000, 162, 2, 22050, 22008, 1, 168000, 400000, true},
+        {0, 162, 2, 22050, 22008, 1, 168000, 400000, true, 0},
+        {1, 187, 1, 44100, 64040, 2, 204000, 1000000, false, 1},
+        {2, 186, 1, 22050, 32048, 2, 130000, 1000000, false, 2},
+        {3, 162, 2, 22050, 22008, 1, 168000, 400000, true, 0},
+        {-1, 162, 2, 22050, 22008, 1, 168000, 400000, true, 0},
+        {1000, 162, 2, 22050, 22008, 1, 168000, 400000, true, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.preset);
@@ -102,6 +103,7 @@ TEST_F(RecordingProfilesTest, PresetsChooseTheirTemplateAndOthersGiveHigh) {
         EXPECT_EQ(profile->picture->bitrate, c.pictureBitrate);
         EXPECT_EQ(profile->picture->frameInterval100ns, c.frameInterval100ns);
         EXPECT_EQ(profile->picture->variableBitrate, c.vbr);
+        EXPECT_EQ(profile->picture->qualityPreset, c.picturePreset);
         EXPECT_EQ(profile->picture->width, 1024);
         EXPECT_EQ(profile->picture->height, 768);
     }

@@ -221,3 +221,36 @@ TEST_F(ScreenTest, AScreenKnownUnchangedIsNotReadAgain) {
         EXPECT_EQ(fill(), CScreen::Frame::Unchanged);
     }
 }
+
+TEST_F(ScreenTest, AScreenReadInBandsMakesTheSameFrameAsOneRead) {
+    // A screen wide enough to be read in three bands, with the pointer and its halo across the
+    // seam between the first two and an odd capture origin.
+    CFakeScreenGrabber wide(QSize(3900, 1200));
+    QImage desktop(3900, 1200, QImage::Format_RGB32);
+    std::uint32_t seed = 5;
+    for (int y = 0; y < desktop.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(desktop.scanLine(y));
+        for (int x = 0; x < desktop.width(); ++x)
+            row[x] = 0xff000000u | ((seed = seed * 1664525u + 1013904223u) >> 8);
+    }
+    wide.SetScreen(desktop);
+    CScreen banded(wide);
+    const QRect capture(31, 7, 3840, 1100);
+    banded.SetCaptureRegion(capture, 31, 7, 3840, 1100);
+    const int bandRows = int(CScreen::kGrabBandBytes / (3840 * 4)) & ~1;
+    ASSERT_LT(bandRows * 2, capture.height());
+    ASSERT_GT(bandRows * 3, capture.height());
+    const IScreenGrabber::Pointer pointer = Beam(capture.topLeft() + QPoint(900, bandRows));
+    wide.SetPointer(pointer);
+    wide.SetCursorSize(24);
+    std::vector<std::uint8_t> frame(size_t(banded.I420Bytes()), 0);
+    banded.OnThreadCreate();
+    ASSERT_EQ(banded.FillI420(frame.data(), qsizetype(frame.size())), CScreen::Frame::Written);
+    EXPECT_EQ(wide.GrabCount(), 3);
+
+    QImage whole = desktop.copy(capture);
+    CScreen::DrawPointer(whole, capture.topLeft(), pointer, 24);
+    std::vector<std::uint8_t> expected(frame.size(), 0);
+    CScreen::ConvertToI420(whole, capture.size(), expected.data());
+    EXPECT_TRUE(frame == expected);
+}

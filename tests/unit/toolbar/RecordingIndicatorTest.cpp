@@ -125,6 +125,38 @@ TEST_F(RecordingIndicatorTest, TheToolbarMakesRoomBesideTheStopButton) {
     }
 }
 
+TEST_F(RecordingIndicatorTest, WhileTheFileIsSavedItStandsBesideTheRecordButton) {
+    for (bool vertical : {false, true}) {
+        SCOPED_TRACE(vertical);
+        if (vertical)
+            toolbar->OnCmdVertical();
+        const QSize idle = toolbar->size();
+        Record(true);
+        const QSize recording = toolbar->size();
+        // Stopped: the record button is back in its slot, and the indicator says the file is
+        // being saved until it is.
+        owner.recording = false;
+        toolbar->SetRecordState(false);
+        toolbar->SetPauseState(false, false);
+        toolbar->SetRecordingTime("Saving", false, true);
+        const CRecordingIndicator* indicator = toolbar->RecordingIndicator();
+        ASSERT_NE(indicator, nullptr);
+        EXPECT_TRUE(indicator->isVisible());
+        const QRect record = At("record"), time = indicator->geometry(), clip = At("clip");
+        if (vertical) {
+            EXPECT_EQ(time.top(), record.bottom() + 1);
+            EXPECT_GT(clip.top(), time.bottom());
+        } else {
+            EXPECT_EQ(time.left(), record.right() + 1);
+            EXPECT_GT(clip.left(), time.right());
+        }
+        EXPECT_EQ(toolbar->size(), recording);
+        toolbar->SetRecordingTime("00:00:00", false, false);
+        EXPECT_FALSE(indicator->isVisible());
+        EXPECT_EQ(toolbar->size(), idle);
+    }
+}
+
 TEST_F(RecordingIndicatorTest, TheDotIsRedWhenLitAndTheTimeIsShown) {
     Record(true);
     CRecordingIndicator* indicator = toolbar->RecordingIndicator();
