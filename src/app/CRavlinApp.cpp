@@ -81,8 +81,10 @@ bool CRavlinApp::InitInstance() {
     // keys are had, through the desktop's portals (XWayland can do neither for the desktop).
     m_wayland = CSessionType::IsWayland();
     if (m_wayland) {
+        auto x11 = std::make_unique<CX11DisplayServer>();
+        x11->SetReassertPassThrough(true);
         m_displayServer = std::make_unique<CPortalDisplayServer>(
-            std::make_unique<CX11DisplayServer>(), [this]() -> unsigned long {
+            std::move(x11), [this]() -> unsigned long {
                 const QWidget* owner = m_mainWindow ? m_mainWindow->ToolbarWindow() : nullptr;
                 return owner ? static_cast<unsigned long>(owner->winId()) : 0;
             });

@@ -249,6 +249,9 @@ void CMainWindow::paintEvent(QPaintEvent* event) {
         }
         painter.drawImage(QRectF(rect), m_surface, source);
     }
+    // Some desktops forget an emptied input shape when the window is repainted after it.
+    if (m_pointerMode || m_stacking.IsDialogOpen())
+        m_displayServer.PointerPassesThrough(winId(), true);
 }
 
 void CMainWindow::FollowDisplays(std::vector<_DisplayEntry> displays) {
@@ -930,11 +933,19 @@ QImage CMainWindow::GrabAfterChange(const QRect& screenRect, qreal ratio) {
               qRound(screenRect.width() * ratio), qRound(screenRect.height() * ratio)));
 }
 
+void CMainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Once mapped, the display server hears how the overlay takes the pointer.
+    ApplyInputTransparency();
+}
+
 void CMainWindow::ApplyInputTransparency() {
     if (QWindow* window = windowHandle()) {
         // Set on the QWindow: it takes effect at once, where QWidget::setWindowFlag would unmap
         // and map the window again.
-        window->setFlag(Qt::WindowTransparentForInput, m_pointerMode || m_stacking.IsDialogOpen());
+        const bool passes = m_pointerMode || m_stacking.IsDialogOpen();
+        window->setFlag(Qt::WindowTransparentForInput, passes);
+        m_displayServer.PointerPassesThrough(winId(), passes);
     }
 }
 

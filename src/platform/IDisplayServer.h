@@ -43,4 +43,9 @@ public:
     virtual QImage GrabScreen(const QRect& rect) = 0;
     // Why the last GrabScreen gave no picture, for the user (empty: no reason known).
     virtual QString GrabError() const { return {}; }
+    // The window's input shape was just emptied (`passes` true: the pointer goes through it
+    // to what is beneath) or made whole again; told again after each repaint of a window that
+    // passes the pointer through. A server that applies input shapes at once has nothing to
+    // do.
+    virtual void PointerPassesThrough(WId /*window*/, bool /*passes*/) {}
 };

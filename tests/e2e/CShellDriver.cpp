@@ -92,3 +92,19 @@ bool CShellDriver::HasWindow(const QString& title) {
          &result);
     return result == "true";
 }
+
+QString CShellDriver::PointerTarget(QPoint at) {
+    QString result;
+    Eval(QString("const {Clutter} = imports.gi;"
+                 "const owner = a => { while (a && !a.meta_window) a = a.get_parent();"
+                 "  return a ? a.meta_window.get_title() + ' ' + a.meta_window.get_description()"
+                 "           : 'the shell'; };"
+                 "const seat = Clutter.get_default_backend().get_default_seat();"
+                 "'events to ' + owner(global.stage.get_device_actor(seat.get_pointer(), null)) +"
+                 "', picked ' + owner(global.stage.get_actor_at_pos(Clutter.PickMode.REACTIVE, "
+                 "%1, %2));")
+             .arg(at.x())
+             .arg(at.y()),
+         &result);
+    return result;
+}

@@ -19,6 +19,9 @@ public:
     static bool Drag(QPoint from, QPoint to, int steps = 12);
     // The whole screen as the compositor shows it (null when the shell gave none).
     static QImage Screenshot();
+    // Where the shell sends the pointer's events now, and which window it would pick afresh at
+    // `at` ("title window-id" each): for messages when a click went astray.
+    static QString PointerTarget(QPoint at);
     // Whether a window with this title is on the screen.
     static bool HasWindow(const QString& title);
 };

@@ -21,6 +21,10 @@
 namespace {
 
 constexpr QRgb kNative = 0xFF00C800; // the native window's green
+// How long after pointer mode begins the shell may still send clicks to the overlay, and after
+// it ends, to the window beneath.
+constexpr int kPassThroughMs = 1500;
+constexpr int kTakesPointerMs = 600;
 
 class GnomeE2e : public ::testing::Test {
 protected:
@@ -85,6 +89,8 @@ protected:
     // A red stroke across the middle, then back to pointer mode.
     void DrawInk() {
         ASSERT_TRUE(ravlin.RunCommand("pen-red"));
+        // The shell sends the pointer to the overlay once the program had it look again.
+        QThread::msleep(kTakesPointerMs);
         ASSERT_TRUE(CShellDriver::Drag({300, 400}, {900, 400}));
         ASSERT_TRUE(ravlin.RunCommand("pointer"));
         QRgb seen = 0;
@@ -107,15 +113,18 @@ protected:
 QString GnomeE2e::s_token;
 QProcess* GnomeE2e::s_native = nullptr;
 
-// Disabled: in this harness the click after drawing does not reach the native window yet
-// (a click with no ink does); left open.
-TEST_F(GnomeE2e, DISABLED_ClicksPassToTheNativeWindowWhileTheInkStays) {
+// GNOME Shell 43 kept sending the pointer to the overlay after drawing (an emptied input shape
+// forgotten at a repaint, and no new look at what is under a pointer that stays inside the
+// window): the program has it read the shape again.
+TEST_F(GnomeE2e, ClicksPassToTheNativeWindowWhileTheInkStays) {
     DrawInk();
+    QThread::msleep(kPassThroughMs);
     const int before = NativePresses();
     // 100 pixels below the ink.
     ASSERT_TRUE(CShellDriver::Click({600, 500}, {200, 700}));
     EXPECT_TRUE(WaitFor([&] { return NativePresses() > before; }, 5000))
-        << "the click did not reach the native window";
+        << "the click did not reach the native window: "
+        << CShellDriver::PointerTarget({600, 500}).toStdString();
     const QImage shot = CShellDriver::Screenshot();
     ASSERT_FALSE(shot.isNull());
     EXPECT_TRUE(Red(shot.pixel(600, 400))) << ColourText(shot.pixel(600, 400)).toStdString();

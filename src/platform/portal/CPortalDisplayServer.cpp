@@ -34,6 +34,10 @@ void CPortalDisplayServer::GiveKeyboardFocus(WId window) {
     m_x11->GiveKeyboardFocus(window);
 }
 
+void CPortalDisplayServer::PointerPassesThrough(WId window, bool passes) {
+    m_x11->PointerPassesThrough(window, passes);
+}
+
 void CPortalDisplayServer::SyncWithScreen() {
     m_x11->SyncWithScreen();
 }

@@ -31,6 +31,7 @@ public:
     void SyncWithScreen() override;
     QImage GrabScreen(const QRect& rect) override;
     QString GrabError() const override { return m_grabError; }
+    void PointerPassesThrough(WId window, bool passes) override;
 
     // The part of the desktop's picture that shows `rect`, a rectangle of the X screen
     // `screenSize` (device pixels): the picture may have another resolution than XWayland's
