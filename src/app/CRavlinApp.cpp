@@ -17,8 +17,10 @@
 #include "CPortalScreenGrabber.h"
 #include "portal/CPortalDisplayServer.h"
 #include "portal/CPortalGlobalKeys.h"
+#include "portal/CPortalRequest.h"
 #include "portal/CSessionType.h"
 
+#include <QGuiApplication>
 #include <QSettings>
 
 #include <cstdio>
@@ -48,6 +50,7 @@ CRavlinApp::~CRavlinApp() {
     m_globalKeys.reset();
     m_x11Keys.reset();
     m_displayServer.reset();
+    CPortalRequest::SetWaitObserver(nullptr);
     m_dialogs.reset();
     m_instance.reset();
     g_app = nullptr;
@@ -81,6 +84,14 @@ bool CRavlinApp::InitInstance() {
     // keys are had, through the desktop's portals (XWayland can do neither for the desktop).
     m_wayland = CSessionType::IsWayland();
     if (m_wayland) {
+        // The program stays live while the desktop answers a portal request; the pointer
+        // says that it waits.
+        CPortalRequest::SetWaitObserver([](bool waiting) {
+            if (waiting)
+                QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+            else
+                QGuiApplication::restoreOverrideCursor();
+        });
         auto x11 = std::make_unique<CX11DisplayServer>();
         x11->SetReassertPassThrough(true);
         m_displayServer = std::make_unique<CPortalDisplayServer>(

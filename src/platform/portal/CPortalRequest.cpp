@@ -17,6 +17,27 @@ namespace {
 constexpr const char* kRequestInterface = "org.freedesktop.portal.Request";
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 
+int s_waiting = 0;
+std::function<void(bool)>& WaitObserver() {
+    static std::function<void(bool)> observer;
+    return observer;
+}
+
+// One wait for the desktop, told to the observer when the first begins and the last ends.
+class CWaitScope {
+public:
+    CWaitScope() {
+        if (s_waiting++ == 0 && WaitObserver())
+            WaitObserver()(true);
+    }
+    ~CWaitScope() {
+        if (--s_waiting == 0 && WaitObserver())
+            WaitObserver()(false);
+    }
+    CWaitScope(const CWaitScope&) = delete;
+    CWaitScope& operator=(const CWaitScope&) = delete;
+};
+
 bool IsMissingPortal(const QDBusError& error) {
     // No service to activate, or a portal without this interface or method.
     switch (error.type()) {
@@ -30,6 +51,14 @@ bool IsMissingPortal(const QDBusError& error) {
     }
 }
 } // namespace
+
+bool CPortalRequest::IsWaiting() {
+    return s_waiting > 0;
+}
+
+void CPortalRequest::SetWaitObserver(std::function<void(bool)> observer) {
+    WaitObserver() = std::move(observer);
+}
 
 QString CPortalRequest::NewToken(const QString& prefix) {
     static std::atomic<unsigned> counter{0};
@@ -53,10 +82,11 @@ QDBusMessage CPortalRequest::CallAndWait(const QDBusConnection& bus, const QDBus
                                          int timeoutMs) {
     QDBusPendingCallWatcher watcher(bus.asyncCall(message, timeoutMs));
     if (!watcher.isFinished()) {
+        CWaitScope waiting;
         QEventLoop loop;
         QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(timeoutMs + 500, &loop, &QEventLoop::quit);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(QEventLoop::AllEvents);
     }
     if (!watcher.isFinished())
         return message.createErrorReply(QDBusError::Timeout, QStringLiteral("no answer"));
@@ -129,8 +159,10 @@ CPortalRequest::Result CPortalRequest::Call(const QDBusConnection& constBus,
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     limit.start(timeoutMs);
-    if (!response.received)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!response.received) {
+        CWaitScope waiting;
+        loop.exec(QEventLoop::AllEvents);
+    }
     stopListening(path);
 
     if (replied && watcher.isError()) {

@@ -1,8 +1,11 @@
 #pragma once
 // One call of an xdg-desktop-portal method that answers through a Request object: the call
 // returns the request's path at once, and the outcome comes later as its Response signal.
-// The wait runs a local event loop (user input held back) with a time limit, so a desktop that
-// never answers costs the limit, never a hung program.
+// The wait runs a local event loop with a time limit that goes on handling everything, user
+// input too, so the program stays live while the desktop answers (it may be showing the user a
+// question) and a desktop that never answers costs the limit, never a hung program. Callers
+// keep a second request of their own from starting meanwhile; the wait observer lets the
+// program show that it waits.
 //
 // User-interface thread only.
 #include <QDBusConnection>
@@ -10,6 +13,7 @@
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
+#include <functional>
 
 class CPortalRequest {
 public:
@@ -37,10 +41,14 @@ public:
                        const QVariantList& arguments, QVariantMap options, int timeoutMs,
                        const QString& tokenPrefix = QStringLiteral("ravlin"));
 
-    // A plain method call, waited for in a local event loop (user input held back) rather than
-    // in a blocked thread, so that a portal in this very process (tests) can answer.
+    // A plain method call, waited for in a local event loop rather than in a blocked thread, so
+    // that the program stays live and a portal in this very process (tests) can answer.
     static QDBusMessage CallAndWait(const QDBusConnection& bus, const QDBusMessage& message,
                                     int timeoutMs);
+    // Whether a call waits for the desktop now, and who hears when waiting begins and ends
+    // (true, false), to show it.
+    static bool IsWaiting();
+    static void SetWaitObserver(std::function<void(bool waiting)> observer);
     // A fresh token for handle_token and session_handle_token options.
     static QString NewToken(const QString& prefix);
     // The portal's `version` property of `interface`: 0 when there is no portal service or it

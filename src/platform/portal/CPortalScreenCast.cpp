@@ -98,6 +98,20 @@ bool CPortalScreenCast::Fail(QString* reason, const QString& why) {
 
 bool CPortalScreenCast::Start(bool wantPointer, const QString& restoreToken, Stream* stream,
                               QString* reason) {
+    if (m_starting) {
+        // Not Fail(): the session being started is the first call's.
+        if (reason)
+            *reason = PortalTexts::ScreenCastPending();
+        return false;
+    }
+    m_starting = true;
+    const bool started = StartSession(wantPointer, restoreToken, stream, reason);
+    m_starting = false;
+    return started;
+}
+
+bool CPortalScreenCast::StartSession(bool wantPointer, const QString& restoreToken,
+                                     Stream* stream, QString* reason) {
     Close();
     *stream = Stream();
     const uint version = CPortalRequest::InterfaceVersion(m_bus, kInterface);

@@ -37,6 +37,8 @@ public:
 
     // Creates the session, selects one monitor and starts it. `restoreToken`: the token of the
     // last start (empty: none). False with the reason for the user; nothing stays open then.
+    // The program stays live while the desktop answers; a call made meanwhile asks nothing
+    // and fails.
     bool Start(bool wantPointer, const QString& restoreToken, Stream* stream, QString* reason);
     // Closes the session (the desktop stops the stream). Safe to call when none is open.
     void Close();
@@ -52,9 +54,12 @@ private slots:
     void OnSessionClosed();
 
 private:
+    bool StartSession(bool wantPointer, const QString& restoreToken, Stream* stream,
+                      QString* reason);
     bool Fail(QString* reason, const QString& why);
 
     QDBusConnection m_bus;
     int m_timeoutMs;
     QString m_session;
+    bool m_starting = false;
 };

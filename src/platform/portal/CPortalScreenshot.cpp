@@ -13,6 +13,12 @@ CPortalScreenshot::CPortalScreenshot(QDBusConnection bus, int timeoutMs)
     : m_bus(std::move(bus)), m_timeoutMs(timeoutMs) {}
 
 QImage CPortalScreenshot::Take(unsigned long parent, QString* reason) {
+    if (m_taking) {
+        if (reason)
+            *reason = PortalTexts::ScreenshotPending();
+        return {};
+    }
+    m_taking = true;
     QString why;
     QImage picture;
     // Which files the portal wrote earlier exist now: a back end that writes one fixed file
@@ -71,6 +77,7 @@ QImage CPortalScreenshot::Take(unsigned long parent, QString* reason) {
         why = QStringLiteral("The desktop's screenshot portal failed: %1").arg(result.error);
         break;
     }
+    m_taking = false;
     if (reason)
         *reason = why;
     return picture;

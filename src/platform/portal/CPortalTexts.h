@@ -34,4 +34,12 @@ inline QString ScreenCastDenied() {
         "The desktop did not let Ravlin record the screen: the screen sharing was refused or "
         "cancelled. Start the recording again and choose the screen to share.");
 }
+// A second request while the desktop has not answered the first.
+inline QString ScreenshotPending() {
+    return QStringLiteral("The desktop has not answered the last screenshot request yet; try "
+                          "again once it has.");
+}
+inline QString ScreenCastPending() {
+    return QStringLiteral("The desktop has not answered the last screen-sharing request yet.");
+}
 } // namespace PortalTexts

@@ -140,6 +140,9 @@ public:
     uint availableCursorModes = 7;
     // Per method name: the response code; a method missing here answers 0; -1 never answers.
     std::map<QString, int> responses;
+    // Per method name: how late the response comes, in milliseconds (the desktop asks the
+    // user, or is slow).
+    std::map<QString, int> delaysMs;
     QImage screenshot;
     QString screenshotPath;
     QString newRestoreToken = "token-2";
@@ -218,7 +221,13 @@ public:
         QDBusMessage response =
             QDBusMessage::createSignal(request, "org.freedesktop.portal.Request", "Response");
         response << uint(code) << results;
-        connection.send(response);
+        const int delay = delaysMs.count(member) ? delaysMs[member] : 0;
+        if (delay > 0) {
+            QDBusConnection service = m_service;
+            QTimer::singleShot(delay, [service, response]() mutable { service.send(response); });
+        } else {
+            connection.send(response);
+        }
         return true;
     }
 

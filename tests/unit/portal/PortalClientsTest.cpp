@@ -4,6 +4,7 @@
 #include "CPortalStandIn.h"
 #include "portal/CPortalDisplayServer.h"
 #include "portal/CPortalGlobalKeys.h"
+#include "portal/CPortalRequest.h"
 #include "portal/CPortalScreenCast.h"
 #include "portal/CPortalScreenshot.h"
 #include "portal/CSessionType.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -103,6 +105,35 @@ TEST_F(PortalScreenshot, FailuresGiveNoPictureAndSayWhy) {
         EXPECT_TRUE(screenshot.Take(0, &why).isNull()) << c.name;
         EXPECT_TRUE(why.contains(c.says)) << c.name << ": " << why.toStdString();
     }
+}
+
+// The program stays live while the desktop answers late: events are handled meanwhile (a timer
+// fires), the waiting is told, and a second screenshot asked for then asks the desktop nothing.
+TEST_F(PortalScreenshot, StaysLiveWhileTheDesktopAnswersLateAndTakesOneAtATime) {
+    portal.delaysMs["Screenshot"] = 600;
+    QStringList told;
+    CPortalRequest::SetWaitObserver([&](bool waiting) { told << (waiting ? "waits" : "done"); });
+    CPortalScreenshot screenshot(portal.client, 5000);
+    bool waitingSeen = false;
+    QString secondWhy;
+    QImage second;
+    QTimer::singleShot(150, [&] {
+        waitingSeen = CPortalRequest::IsWaiting();
+        second = screenshot.Take(0, &secondWhy);
+    });
+    QElapsedTimer took;
+    took.start();
+    QString why;
+    const QImage picture = screenshot.Take(0, &why);
+    CPortalRequest::SetWaitObserver(nullptr);
+    EXPECT_FALSE(picture.isNull()) << why.toStdString();
+    EXPECT_GE(took.elapsed(), 500);
+    EXPECT_TRUE(waitingSeen);
+    EXPECT_TRUE(second.isNull());
+    EXPECT_TRUE(secondWhy.contains("not answered the last screenshot")) << secondWhy.toStdString();
+    EXPECT_EQ(portal.calls.count("Screenshot"), 1);
+    EXPECT_EQ(told, QStringList({"waits", "done"}));
+    EXPECT_FALSE(CPortalRequest::IsWaiting());
 }
 
 TEST(PortalScreenshotWithoutPortal, NamesWhatIsMissing) {
@@ -215,6 +246,27 @@ TEST(PortalScreenCast, KeepsOneMonitorAndHandsTheRestoreTokenOn) {
     ::close(stream.fd);
     // A new start closes the session before.
     EXPECT_EQ(portal.closedSessions.size(), 1);
+}
+
+TEST(PortalScreenCast, StartsOneSessionWhileTheDesktopIsAsked) {
+    CPortalStandIn portal;
+    portal.delaysMs["Start"] = 500; // the user picks the screen
+    CPortalScreenCast cast(portal.client, 5000);
+    QString secondWhy;
+    bool secondStarted = true;
+    QTimer::singleShot(200, [&] {
+        CPortalScreenCast::Stream other;
+        secondStarted = cast.Start(true, QString(), &other, &secondWhy);
+    });
+    CPortalScreenCast::Stream stream;
+    QString why;
+    ASSERT_TRUE(cast.Start(true, QString(), &stream, &why)) << why.toStdString();
+    ::close(stream.fd);
+    EXPECT_FALSE(secondStarted);
+    EXPECT_TRUE(secondWhy.contains("not answered")) << secondWhy.toStdString();
+    EXPECT_EQ(portal.calls.count("CreateSession"), 1);
+    EXPECT_TRUE(cast.IsOpen());
+    EXPECT_TRUE(portal.closedSessions.isEmpty());
 }
 
 TEST(PortalScreenCast, SaysWhyWhenTheDesktopRefusesAndLeavesNoSessionOpen) {
