@@ -219,6 +219,10 @@ QProcessEnvironment CVirtualSession::Environment() const {
     if (m_mode == EMode::Wayland) {
         env.insert("WAYLAND_DISPLAY", "wayland-ravlin");
         env.insert("QT_QPA_PLATFORM", "wayland");
+        // A bare compositor: no session bus, so no desktop portal either. Without this, D-Bus
+        // would launch a bus of its own for the X display, where an installed portal starts
+        // with no back end for this desktop and never answers.
+        env.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     }
     env.remove("QT_SCALE_FACTOR");
     env.remove("SESSION_MANAGER");
