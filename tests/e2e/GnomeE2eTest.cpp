@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QThread>
 #include <QUuid>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -172,6 +173,28 @@ double MeanVolumeDb(const QString& path) {
     return m.hasMatch() ? m.captured(1).toDouble() : -1000;
 }
 
+// The picture's packets: how many, and the time of the last.
+struct VideoPackets {
+    int count = 0;
+    double last = 0;
+};
+VideoPackets ReadVideoPackets(const QString& path) {
+    QProcess ffprobe;
+    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+                              "packet=pts_time", "-of", "csv=p=0", path});
+    ffprobe.waitForFinished(60000);
+    VideoPackets packets;
+    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
+        bool ok = false;
+        const double time = line.trimmed().toDouble(&ok);
+        if (!ok)
+            continue;
+        ++packets.count;
+        packets.last = std::max(packets.last, time);
+    }
+    return packets;
+}
+
 TEST_F(GnomeE2e, RecordsTheScreenThroughTheScreenCastPortalWithTheTone) {
     DrawInk();
     const QString movie = folder + "/movie.webm";
@@ -191,6 +214,12 @@ TEST_F(GnomeE2e, RecordsTheScreenThroughTheScreenCastPortalWithTheTone) {
               g_session->ScreenSize().height());
     const double duration = Probe(movie, "format=duration").toDouble();
     EXPECT_GT(duration, 3.5);
+    // A still screen sends the recorder next to nothing; its pictures still come at the
+    // recording's pace up to the end (not one in seconds).
+    const VideoPackets packets = ReadVideoPackets(movie);
+    EXPECT_GT(packets.last, duration - 0.5) << packets.last << " of " << duration << " s";
+    EXPECT_GE(packets.count, int(duration * 5)) << packets.count << " pictures in " << duration
+                                                << " s";
     // The picture's time line reaches the end although nothing moved.
     const QImage last = LastFrame(movie);
     ASSERT_FALSE(last.isNull());
