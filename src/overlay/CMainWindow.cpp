@@ -367,6 +367,10 @@ void CMainWindow::TakeKeyboard() {
 }
 
 void CMainWindow::mousePressEvent(QMouseEvent* event) {
+    // The pointer passes through the overlay in pointer mode; a press that still arrives (a
+    // desktop that took the input shape over late) draws nothing.
+    if (m_pointerMode)
+        return;
     TakeKeyboard();
     const QPoint point = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
