@@ -34,6 +34,14 @@ check "AppStream metainfo passes appstreamcli validate" \
   appstreamcli validate --no-net "$usr/share/metainfo/com.norvane.ravlin.metainfo.xml"
 check "man page" sh -c "gzip -dc '$usr/share/man/man1/ravlin.1.gz' | grep -q '^.TH RAVLIN 1'"
 check "package depends on the fonts" sh -c "dpkg-deb -f '$deb' Depends | grep -q fonts-liberation2"
+check "package depends on GStreamer's PipeWire source (Wayland recordings)" \
+  sh -c "dpkg-deb -f '$deb' Depends | grep -q gstreamer1.0-pipewire"
+check "copyright and changelog in share/doc/ravlin" \
+  test -f "$usr/share/doc/ravlin/copyright" -a -f "$usr/share/doc/ravlin/changelog.gz"
+# Debian's own checks: no error (warnings and notes are printed for the reader).
+lintian_out=$(lintian --tag-display-limit 0 "$deb" 2>&1 || true)
+printf '%s\n' "$lintian_out" | sed 's/^/lintian: /'
+check "lintian finds no error" sh -c "! printf '%s\n' \"\$1\" | grep -q '^E: '" _ "$lintian_out"
 if [ -f "$build/bin/Ravlin_Help_Win.pdf" ]; then
   check "user guide in share/ravlin" test -f "$usr/share/ravlin/Ravlin_Help_Win.pdf"
 fi

@@ -26,8 +26,11 @@ PACKAGES=(
   gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
   gstreamer1.0-plugins-base-apps gstreamer1.0-pulseaudio
-  # the package: .deb dependencies (dpkg-shlibdeps) and the AppStream check
-  dpkg-dev appstream
+  # run time on Wayland desktops: the screen's PipeWire stream for recordings
+  gstreamer1.0-pipewire
+  # the package: .deb dependencies (dpkg-shlibdeps), the AppStream check, Debian's package
+  # checks
+  dpkg-dev appstream lintian
   # tests: virtual display, compositor, window manager, input, clipboard, pixels, sound, media
   xvfb xauth x11-utils x11-xserver-utils xcompmgr picom openbox xdotool xclip
   imagemagick pulseaudio pulseaudio-utils ffmpeg procps psmisc
@@ -37,6 +40,12 @@ PACKAGES=(
   xserver-xorg-core xserver-xorg-video-dummy
   weston xwayland
   e2fsprogs
+  # tests on Wayland desktops with their portals: headless GNOME Shell 43 (with a stand-in
+  # logind, a native GTK window) and KWin 5.27, PipeWire, the portals and their back ends
+  gnome-shell xdg-desktop-portal xdg-desktop-portal-gnome xdg-desktop-portal-gtk
+  python3-dbusmock python3-gi gir1.2-gtk-3.0 libglib2.0-bin
+  kwin-wayland xdg-desktop-portal-kde qtwayland5
+  pipewire pipewire-bin wireplumber
   # tests of the tray icon and the desktop notifications: a tray host and a session bus
   trayer
   dbus-daemon

@@ -14,7 +14,13 @@
 #include "x11/CX11DisplayServer.h"
 #include "x11/CX11GlobalKeys.h"
 #include "x11/CX11ScreenGrabber.h"
+#include "CPortalScreenGrabber.h"
+#include "portal/CPortalDisplayServer.h"
+#include "portal/CPortalGlobalKeys.h"
+#include "portal/CPortalRequest.h"
+#include "portal/CSessionType.h"
 
+#include <QGuiApplication>
 #include <QSettings>
 #include <QTimer>
 #include <QWindow>
@@ -44,7 +50,9 @@ CRavlinApp::~CRavlinApp() {
     m_mainWindow.reset();
     m_help.reset();
     m_globalKeys.reset();
+    m_x11Keys.reset();
     m_displayServer.reset();
+    CPortalRequest::SetWaitObserver(nullptr);
     m_dialogs.reset();
     m_instance.reset();
     g_app = nullptr;
@@ -74,9 +82,35 @@ bool CRavlinApp::InitInstance() {
     if (!m_instance->ListenProblem().isEmpty())
         fprintf(stderr, "ravlin: %s\n", m_instance->ListenProblem().toLocal8Bit().constData());
 
-    m_displayServer = std::make_unique<CX11DisplayServer>();
+    // A Wayland session: the windows stay on XWayland, but the screen is read, and global
+    // keys are had, through the desktop's portals (XWayland can do neither for the desktop).
+    m_wayland = CSessionType::IsWayland();
+    if (m_wayland) {
+        // The program stays live while the desktop answers a portal request; the pointer
+        // says that it waits.
+        CPortalRequest::SetWaitObserver([](bool waiting) {
+            if (waiting)
+                QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+            else
+                QGuiApplication::restoreOverrideCursor();
+        });
+        auto x11 = std::make_unique<CX11DisplayServer>();
+        x11->SetReassertPassThrough(true);
+        m_displayServer = std::make_unique<CPortalDisplayServer>(
+            std::move(x11), [this]() -> unsigned long {
+                const QWidget* owner = m_mainWindow ? m_mainWindow->ToolbarWindow() : nullptr;
+                return owner ? static_cast<unsigned long>(owner->winId()) : 0;
+            });
+    } else {
+        m_displayServer = std::make_unique<CX11DisplayServer>();
+    }
     m_dialogs = std::make_unique<CQtDialogs>();
     m_globalKeys = std::make_unique<CX11GlobalKeys>();
+    if (m_wayland && CPortalGlobalKeys::IsOffered()) {
+        // The X grabs would see keys only while an X11 window has the keyboard.
+        m_x11Keys = std::move(m_globalKeys);
+        m_globalKeys = std::make_unique<CPortalGlobalKeys>(m_x11Keys.get());
+    }
     m_mainWindow = std::make_unique<CMainWindow>(*m_displayServer, *m_dialogs, *m_globalKeys);
     BuildCommandTable(*m_mainWindow);
     m_help = std::make_unique<CHelpCommands>(*m_dialogs);
@@ -108,7 +142,11 @@ bool CRavlinApp::InitInstance() {
     });
     // The recording control is there from the start, so that a Record shortcut pressed at once
     // works; what it needs of GStreamer is started once the overlay is up.
-    m_mainWindow->SetScreenGrabber(std::make_unique<CX11ScreenGrabber>());
+    if (m_wayland)
+        m_mainWindow->SetScreenGrabber(
+            std::make_unique<CPortalScreenGrabber>(std::make_unique<CX11ScreenGrabber>()));
+    else
+        m_mainWindow->SetScreenGrabber(std::make_unique<CX11ScreenGrabber>());
     // The stored shortcuts replace the defaults, then they are registered.
     {
         QSettings settings("Norvane", "Ravlin");

@@ -49,6 +49,7 @@ private:
     std::unique_ptr<IDisplayServer> m_displayServer;
     std::unique_ptr<IDialogs> m_dialogs;
     std::unique_ptr<IGlobalKeys> m_globalKeys;
+    std::unique_ptr<IGlobalKeys> m_x11Keys; // names keys for the portal's shortcuts
     std::unique_ptr<CMainWindow> m_mainWindow;
     std::unique_ptr<CTrayIcon> m_tray;
     std::unique_ptr<CHelpCommands> m_help;
@@ -59,6 +60,7 @@ private:
     QList<QPair<QString, QString>> m_heldBalloons;
     static constexpr int kShowPollMs = 5;
     static constexpr int kShowWaitMs = 300;
+    bool m_wayland = false;
     QString m_startCommand;
     int m_secondStartExitCode = 0;
 };

@@ -216,6 +216,9 @@ void CMainWindow::paintEvent(QPaintEvent* event) {
         painter.drawImage(QRectF(rect), m_surface, source);
         m_previews.Compose(painter, rect);
     }
+    // Some desktops forget an emptied input shape when the window is repainted after it.
+    if (m_pointerMode || m_stacking.IsDialogOpen())
+        m_displayServer.PointerPassesThrough(winId(), true);
 }
 
 const QImage& CMainWindow::Surface() const {
@@ -327,6 +330,10 @@ void CMainWindow::TakeKeyboard() {
 }
 
 void CMainWindow::mousePressEvent(QMouseEvent* event) {
+    // The pointer passes through the overlay in pointer mode; a press that still arrives (a
+    // desktop that took the input shape over late) draws nothing.
+    if (m_pointerMode)
+        return;
     TakeKeyboard();
     const QPoint point = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
@@ -529,7 +536,8 @@ void CMainWindow::OnCmdSave() {
     // changed on the overlay (a committed text, a closed bubble) is on the screen.
     const QImage picture = GrabAfterChange(
         CScreenshot::SourceRect(clipRegion, display->OverlayRect()), DevicePixelRatio());
-    m_screenshotSaver->Save(picture, m_toolbarWindow ? m_toolbarWindow.data() : this, this);
+    m_screenshotSaver->Save(picture, m_toolbarWindow ? m_toolbarWindow.data() : this, this,
+                            m_displayServer.GrabError());
 }
 
 void CMainWindow::OnCmdPause() {
@@ -562,8 +570,16 @@ void CMainWindow::CopyRegionToClipboard() {
                                   DevicePixelRatio());
     else if (QScreen* primary = QGuiApplication::primaryScreen())
         picture = GrabAfterChange(primary->geometry(), primary->devicePixelRatio());
-    if (!picture.isNull())
+    if (!picture.isNull()) {
         QGuiApplication::clipboard()->setImage(picture);
+        return;
+    }
+    // Nothing goes to the clipboard rather than a black picture, and the user hears why.
+    const QString why = m_displayServer.GrabError();
+    Trace("Copy to clipboard failed: %s\n", qPrintable(why));
+    m_dialogs.ShowNotice(QStringLiteral("Nothing was copied: %1")
+                             .arg(why.isEmpty() ? QStringLiteral("the screen could not be read.")
+                                                : why));
 }
 
 QImage CMainWindow::GrabAfterChange(const QRect& screenRect, qreal ratio) {
@@ -576,11 +592,19 @@ QImage CMainWindow::GrabAfterChange(const QRect& screenRect, qreal ratio) {
               qRound(screenRect.width() * ratio), qRound(screenRect.height() * ratio)));
 }
 
+void CMainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Once mapped, the display server hears how the overlay takes the pointer.
+    ApplyInputTransparency();
+}
+
 void CMainWindow::ApplyInputTransparency() {
     if (QWindow* window = windowHandle()) {
         // Set on the QWindow: it takes effect at once, where QWidget::setWindowFlag would unmap
         // and map the window again.
-        window->setFlag(Qt::WindowTransparentForInput, m_pointerMode || m_stacking.IsDialogOpen());
+        const bool passes = m_pointerMode || m_stacking.IsDialogOpen();
+        window->setFlag(Qt::WindowTransparentForInput, passes);
+        m_displayServer.PointerPassesThrough(winId(), passes);
     }
 }
 

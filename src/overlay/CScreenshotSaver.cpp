@@ -7,7 +7,16 @@
 #include <QDir>
 #include <QFileInfo>
 
-void CScreenshotSaver::Save(const QImage& picture, QWidget* dialogOwner, QWidget* messageOwner) {
+void CScreenshotSaver::Save(const QImage& picture, QWidget* dialogOwner, QWidget* messageOwner,
+                            const QString& unreadable) {
+    if (picture.isNull()) {
+        m_dialogs.ShowWarning(messageOwner,
+                              QString("No screenshot was taken.\n\n%1")
+                                  .arg(unreadable.isEmpty() ? "The screen could not be read."
+                                                            : unreadable),
+                              "Ravlin");
+        return;
+    }
     const CSaveFileChoice choice = m_dialogs.GetSaveFileName(
         dialogOwner, "Save As", CScreenshot::Filters(), CScreenshot::kPngFilter);
     if (choice.IsCancelled())
@@ -21,9 +30,7 @@ void CScreenshotSaver::Save(const QImage& picture, QWidget* dialogOwner, QWidget
                             "Confirm Save As"))
         return;
     QString reason;
-    if (picture.isNull())
-        reason = "The screen could not be read.";
-    else if (CImageEncoders::Save(picture, path, CScreenshot::MimeForFileName(path), &reason))
+    if (CImageEncoders::Save(picture, path, CScreenshot::MimeForFileName(path), &reason))
         return;
     // Nothing half-written is left behind; the user must know the picture was not saved.
     m_dialogs.ShowWarning(messageOwner,

@@ -12,8 +12,10 @@ public:
     explicit CScreenshotSaver(IDialogs& dialogs) : m_dialogs(dialogs) {}
 
     // `dialogOwner` owns the Save As dialog, `messageOwner` the question and the warning. A null
-    // picture (the screen could not be read) is reported once a name is chosen.
-    void Save(const QImage& picture, QWidget* dialogOwner, QWidget* messageOwner);
+    // picture (the screen could not be read) is reported at once, with `unreadable` as the
+    // reason when there is one, and no dialog asks for a name that would get nothing.
+    void Save(const QImage& picture, QWidget* dialogOwner, QWidget* messageOwner,
+              const QString& unreadable = {});
 
 private:
     IDialogs& m_dialogs;

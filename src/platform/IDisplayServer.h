@@ -38,6 +38,14 @@ public:
     // Returns once what was painted so far has reached the screen: a round trip to the server,
     // then a short bounded wait for the compositing manager to repaint.
     virtual void SyncWithScreen() = 0;
-    // The screen's picture in a rectangle of device pixels, after compositing.
+    // The screen's picture in a rectangle of device pixels, after compositing. A null image
+    // when the screen cannot be read; GrabError() then says why.
     virtual QImage GrabScreen(const QRect& rect) = 0;
+    // Why the last GrabScreen gave no picture, for the user (empty: no reason known).
+    virtual QString GrabError() const { return {}; }
+    // The window's input shape was just emptied (`passes` true: the pointer goes through it
+    // to what is beneath) or made whole again; told again after each repaint of a window that
+    // passes the pointer through. A server that applies input shapes at once has nothing to
+    // do.
+    virtual void PointerPassesThrough(WId /*window*/, bool /*passes*/) {}
 };

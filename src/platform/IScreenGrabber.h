@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QString>
 
 class IScreenGrabber {
 public:
@@ -28,4 +29,17 @@ public:
     virtual Pointer ReadPointer() = 0;
     // The nominal pointer size in pixels (the size the desktop asks pointer themes for).
     virtual int CursorSize() = 0;
+
+    // A grabber that needs the desktop's consent or a stream of its own: prepares it as a
+    // recording starts and releases it as it ends (user-interface thread). False, with the
+    // reason for the user, when the screen cannot be recorded.
+    virtual bool Begin(bool wantPointer, QString* reason) {
+        (void)wantPointer;
+        (void)reason;
+        return true;
+    }
+    virtual void End() {}
+    // Non-empty once the screen stopped coming for good while recording (the desktop ended
+    // the sharing): what to tell the user. Any thread.
+    virtual QString EndedReason() const { return {}; }
 };

@@ -22,12 +22,19 @@ namespace {
 constexpr int kPollPeriodMs = 200;
 // Often enough for the dot's half-second phases and the seconds of the time to look even.
 constexpr int kTimeTickMs = 100;
+// How long the desktop may take to share the screen before the toolbar says that it waits.
+constexpr int kShowWaitingAfterMs = 150;
 // How soon the end of finishing a file shows.
 constexpr int kFinishCheckMs = 50;
 
 // What the toolbar shows beside the record button while the file is being finished.
 QString SavingText() {
     return QStringLiteral("Saving\u2026");
+}
+
+// What the toolbar shows there while the desktop is asked to share the screen.
+QString StartingText() {
+    return QStringLiteral("Starting\u2026");
 }
 
 // A sentence as a clause inside parentheses.
@@ -154,7 +161,8 @@ void CRecordingControl::ReleaseRecordingGraph() {
 }
 
 void CRecordingControl::OnCmdRecord() {
-    if (m_askingForFile)
+    // The Save As dialog, or the desktop asked to share the screen, is answered first.
+    if (m_askingForFile || m_askingDesktop)
         return;
     if (m_finisher && !m_flags.recording) {
         m_dialogs.ShowNotice(QStringLiteral("The last recording is still being saved to "
@@ -212,13 +220,35 @@ void CRecordingControl::StartRecording() {
 
     m_flags.recording = 1;
     m_flags.paused = 0;
+    QString why;
+    // A Wayland desktop shares the screen only once asked (and perhaps once the user agreed).
+    // The program stays live meanwhile, and says that it waits.
+    // (A desktop that answers at once, or an X server, shows nothing of it.)
+    m_askingDesktop = true;
+    QTimer showWaiting;
+    showWaiting.setSingleShot(true);
+    connect(&showWaiting, &QTimer::timeout, this, [this] {
+        m_showAskingDesktop = true;
+        RefreshRecordingTime();
+    });
+    showWaiting.start(kShowWaitingAfterMs);
+    const bool begun = m_grabber.Begin(m_flags.recordPointer != 0, &why);
+    showWaiting.stop();
+    m_askingDesktop = false;
+    if (std::exchange(m_showAskingDesktop, false))
+        RefreshRecordingTime();
+    if (!begun) {
+        m_flags.recording = 0;
+        m_dialogs.ShowWarning(m_host.warningOwner ? m_host.warningOwner() : nullptr, why,
+                              QStringLiteral("Warning"));
+        return;
+    }
     m_pipeline = std::make_unique<CRecordingPipeline>(*m_screen);
     if (m_finishTimeout.count() > 0)
         m_pipeline->SetFinishTimeout(m_finishTimeout);
     // What keeps the recording from starting is found before anything is opened where that
     // can be told; the pipeline tells the rest.
     using Failure = CRecordingPipeline::Failure;
-    QString why;
     Failure failure = Failure::Other;
     bool running = false;
     if (!profile) {
@@ -246,6 +276,7 @@ void CRecordingControl::StartRecording() {
         }
     }
     if (!running) {
+        m_grabber.End();
         m_flags.recording = 0;
         m_pipeline.reset();
         Trace("Recording not started: %s\n", qPrintable(why));
@@ -269,10 +300,12 @@ void CRecordingControl::EndTimer() {
 }
 
 void CRecordingControl::RefreshRecordingTime() {
-    // While the file is being finished the toolbar says so where the time stood.
+    // While the file is being finished the toolbar says so where the time stood, and while the
+    // desktop is asked to share the screen, that it waits.
     const bool saving = m_finisher && !m_timer.IsRunning();
-    const bool running = m_timer.IsRunning() || saving;
-    const QString time = saving ? SavingText() : m_timer.Text();
+    const bool running = m_timer.IsRunning() || saving || m_showAskingDesktop;
+    const QString time =
+        m_showAskingDesktop ? StartingText() : saving ? SavingText() : m_timer.Text();
     const bool dot = m_timer.DotLit();
     if (running != m_shownRunning || time != m_shownTime || dot != m_shownDot) {
         m_shownRunning = running;
@@ -282,7 +315,9 @@ void CRecordingControl::RefreshRecordingTime() {
             m_host.showRecordingTime(time, dot, running);
     }
     const QString tip =
-        saving ? QStringLiteral("Ravlin - saving the recording") : m_timer.TrayTip();
+        m_showAskingDesktop ? QStringLiteral("Ravlin - waiting for the desktop to share the screen")
+        : saving        ? QStringLiteral("Ravlin - saving the recording")
+                        : m_timer.TrayTip();
     if (tip != m_shownTip) {
         m_shownTip = tip;
         emit TrayTipChanged(tip);
@@ -322,6 +357,7 @@ void CRecordingControl::EndFinish() {
     const bool finished = m_finisher->Finished();
     const QString why = m_finisher->Why();
     m_finisher.reset();
+    m_grabber.End(); // the desktop's screen share, if one was asked for
     m_finishCheck.stop();
     RefreshRecordingTime();
     const QString reason = std::exchange(m_stopReason, QString());
@@ -388,6 +424,7 @@ QString CRecordingControl::FinishRecording(bool keepEventsFlowing, std::chrono::
         const bool finished = m_finisher->Finished();
         const QString why = m_finisher->Why();
         m_finisher.reset();
+        m_grabber.End(); // the desktop's screen share, if one was asked for
         m_finishCheck.stop();
         if (finished)
             return {};
@@ -413,7 +450,7 @@ QString CRecordingControl::FinishRecording(bool keepEventsFlowing, std::chrono::
 }
 
 bool CRecordingControl::OnCmdPauseWhileRecording() {
-    if (m_askingForFile)
+    if (m_askingForFile || m_askingDesktop)
         return true;
     if (!m_flags.recording)
         return false;
@@ -435,7 +472,7 @@ bool CRecordingControl::OnCmdPauseWhileRecording() {
 }
 
 void CRecordingControl::OnCmdRecordMouse() {
-    if (m_askingForFile)
+    if (m_askingForFile || m_askingDesktop)
         return;
     m_flags.recordPointer = !m_flags.recordPointer;
     if (m_screen)
@@ -450,6 +487,12 @@ void CRecordingControl::PollPipeline() {
     if (!m_pipeline)
         return;
     const QString said = m_pipeline->PollMessages();
+    // The desktop stopped sharing the screen: the file is finished with what came so far.
+    const QString ended = m_grabber.EndedReason();
+    if (!ended.isEmpty() && !m_pipeline->HasFailed()) {
+        StopByItself(ended, false);
+        return;
+    }
     if (m_pipeline->HasFailed()) {
         StopByItself(said, false);
         return;

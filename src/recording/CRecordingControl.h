@@ -87,6 +87,8 @@ public:
 
     // The Save As dialog is open: the recording flag is raised but nothing runs yet.
     bool IsAskingForFile() const { return m_askingForFile; }
+    // The desktop is being asked to share the screen (a Wayland session).
+    bool IsAskingDesktop() const { return m_askingDesktop; }
     bool IsRunning() const { return m_pipeline && m_pipeline->IsRunning(); }
     // A stopped recording's file is being finished; Record waits until it is.
     bool IsFinishing() const { return m_finisher != nullptr; }
@@ -154,6 +156,8 @@ private:
     bool m_shownRunning = false;
     QString m_shownTip = QStringLiteral("Ravlin");
     bool m_askingForFile = false;
+    bool m_askingDesktop = false;
+    bool m_showAskingDesktop = false; // the toolbar and the tray say so
     // The recording in progress (or the one being finished), its disk, and what stopped it.
     QString m_path;
     std::unique_ptr<CDiskSpaceWatch> m_disk;

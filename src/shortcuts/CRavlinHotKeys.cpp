@@ -2,6 +2,7 @@
 
 #include "CHotKeyEdit.h"
 #include "HotKeyTable.h"
+#include "IGlobalKeys.h"
 #include "Trace.h"
 
 #include <QGridLayout>
@@ -55,6 +56,15 @@ CRavlinHotKeys::CRavlinHotKeys(HotKeyTable& table, const IGlobalKeys* layout, QW
     connect(m_useDefault, &QPushButton::clicked, this, [this] { OnUseDefault(); });
 
     auto* layoutBox = new QVBoxLayout(this);
+    // A desktop that owns the global keys (through its portal) changes them in its own
+    // settings: say so, with what it bound.
+    const QString note = layout ? layout->DesktopShortcutsNote() : QString();
+    if (!note.isEmpty()) {
+        auto* desktopNote = new QLabel(note, this);
+        desktopNote->setObjectName("desktopShortcutsNote");
+        desktopNote->setWordWrap(true);
+        layoutBox->addWidget(desktopNote);
+    }
     layoutBox->addWidget(group);
     UpdateControls();
 }

@@ -73,7 +73,8 @@ void HotKeyTable::RegisterHotKeys() {
         // Without an identifier the key could never be told apart: leave it unregistered.
         entry.valid =
             entry.atom != 0 &&
-            m_keys.RegisterHotKey(entry.atom, RegistrationModifiers(entry.modifiers), entry.code);
+            m_keys.RegisterNamedHotKey(entry.atom, name, entry.label,
+                                       RegistrationModifiers(entry.modifiers), entry.code);
     }
 }
 

@@ -40,6 +40,9 @@ CVirtualSession::CVirtualSession(EMode mode, QSize screenSize)
     } else if (mode == EMode::Wayland) {
         m_ready = StartWayland();
         return;
+    } else if (mode == EMode::Gnome || mode == EMode::Kde) {
+        m_ready = StartDesktop(mode == EMode::Gnome ? "gnome" : "kde");
+        return;
     } else {
         m_xvfb =
             Start("Xvfb", {m_display, "-nolisten", "tcp", "-noreset", "+extension", "Composite",
@@ -150,7 +153,43 @@ bool CVirtualSession::StartWayland() {
     return WaitForDisplay();
 }
 
+bool CVirtualSession::StartDesktop(const QString& kind) {
+    QProcess script;
+    script.setProcessChannelMode(QProcess::MergedChannels);
+    script.start(QString(RAVLIN_E2E_DESKTOP_DIR) + "/desktop-session.sh",
+                 {"start", kind, m_home.path(),
+                  QString("%1x%2").arg(m_screenSize.width()).arg(m_screenSize.height())});
+    if (!script.waitForFinished(120000)) {
+        script.kill();
+        script.waitForFinished(2000);
+        m_notReady = kind + " did not start within 2 minutes";
+        return false;
+    }
+    const QString said = QString::fromUtf8(script.readAll()).trimmed();
+    if (!said.endsWith("ready") || said.endsWith("not ready")) {
+        m_notReady = said.section('\n', -1);
+        return false;
+    }
+    QFile env(m_home.path() + "/env");
+    if (!env.open(QIODevice::ReadOnly)) {
+        m_notReady = "the desktop session wrote no environment";
+        return false;
+    }
+    for (const QByteArray& line : env.readAll().split('\n')) {
+        const int eq = line.indexOf('=');
+        if (eq > 0)
+            m_desktopEnvironment.insert(QString::fromUtf8(line.left(eq)),
+                                        QString::fromUtf8(line.mid(eq + 1)));
+    }
+    m_display = m_desktopEnvironment.value("DISPLAY");
+    return true;
+}
+
 CVirtualSession::~CVirtualSession() {
+    if (m_mode == EMode::Gnome || m_mode == EMode::Kde) {
+        QProcess::execute(QString(RAVLIN_E2E_DESKTOP_DIR) + "/desktop-session.sh",
+                          {"stop", m_home.path()});
+    }
     for (auto* process : {&m_compositor, &m_windowManager, &m_xvfb}) {
         if (*process) {
             (*process)->terminate();
@@ -169,10 +208,21 @@ QProcessEnvironment CVirtualSession::Environment() const {
     env.insert("XDG_CONFIG_HOME", m_home.path() + "/config");
     env.insert("XDG_DATA_HOME", m_home.path() + "/data");
     env.insert("QT_QPA_PLATFORM", "xcb");
+    // The X11 suites test the X11 paths even when started from a Wayland desktop.
     env.remove("WAYLAND_DISPLAY");
+    env.remove("XDG_SESSION_TYPE");
+    env.remove("XDG_CURRENT_DESKTOP");
+    if (m_mode == EMode::Gnome || m_mode == EMode::Kde) {
+        for (const QString& key : m_desktopEnvironment.keys())
+            env.insert(key, m_desktopEnvironment.value(key));
+    }
     if (m_mode == EMode::Wayland) {
         env.insert("WAYLAND_DISPLAY", "wayland-ravlin");
         env.insert("QT_QPA_PLATFORM", "wayland");
+        // A bare compositor: no session bus, so no desktop portal either. Without this, D-Bus
+        // would launch a bus of its own for the X display, where an installed portal starts
+        // with no back end for this desktop and never answers.
+        env.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     }
     env.remove("QT_SCALE_FACTOR");
     env.remove("SESSION_MANAGER");

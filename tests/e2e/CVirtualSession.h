@@ -16,12 +16,16 @@ public:
     // (Xvfb has one screen only), under a compositing manager. Wayland: a headless Wayland
     // compositor whose XWayland is the display, with QT_QPA_PLATFORM=wayland exported as
     // Wayland desktops do.
-    enum class EMode { Compositor, WindowManager, Monitors, Wayland };
+    // Gnome, Kde: a headless GNOME Shell or KWin with XWayland, the desktop portals, PipeWire
+    // and a session bus, as a Wayland desktop runs (the program then takes the portal paths).
+    enum class EMode { Compositor, WindowManager, Monitors, Wayland, Gnome, Kde };
 
     CVirtualSession(EMode mode, QSize screenSize);
     ~CVirtualSession();
 
     bool IsReady() const { return m_ready; }
+    // Why a desktop session did not start (Gnome and Kde).
+    QString NotReadyReason() const { return m_notReady; }
     QString Display() const { return m_display; }
     QString Home() const { return m_home.path(); }
     QString RuntimeFolder() const { return m_home.path() + "/runtime"; }
@@ -54,6 +58,7 @@ private:
     std::unique_ptr<QProcess> Start(const QString& program, const QStringList& arguments);
     bool StartDummyXorg();
     bool StartWayland();
+    bool StartDesktop(const QString& kind);
     bool WaitForDisplay();
 
     EMode m_mode;
@@ -61,6 +66,8 @@ private:
     QTemporaryDir m_home;
     QString m_display;
     bool m_ready = false;
+    QString m_notReady;
+    QProcessEnvironment m_desktopEnvironment;
     std::unique_ptr<QProcess> m_xvfb;
     std::unique_ptr<QProcess> m_windowManager;
     std::unique_ptr<QProcess> m_compositor;

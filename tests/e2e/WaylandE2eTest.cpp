@@ -39,5 +39,13 @@ TEST(WaylandE2e, RunsOnXWaylandCoversTheOutputAndTakesCommands) {
         << "no blackboard: " << ColourText(seen).toStdString();
     ASSERT_TRUE(ravlin.RunCommand("pen", &errors)) << errors.toStdString();
     EXPECT_TRUE(ravlin.IsRunning()) << ravlin.Output().toStdString();
+
+    // A bare compositor has no desktop portal: the copy says what is missing, and nothing
+    // (no black picture) goes to the clipboard.
+    ASSERT_TRUE(ravlin.RunCommand("copy", &errors)) << errors.toStdString();
+    EXPECT_TRUE(WaitFor([&] { return ravlin.Log().contains("Copy to clipboard failed"); }, 8000));
+    EXPECT_TRUE(ravlin.Log().contains("xdg-desktop-portal")) << ravlin.Log().right(400).toStdString();
+    EXPECT_TRUE(ClipboardImage().isNull());
+    EXPECT_TRUE(ravlin.IsRunning());
 }
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <atomic>
+#include <functional>
 #include <mutex>
 
 class CFakeScreenGrabber : public IScreenGrabber {
@@ -28,6 +29,13 @@ public:
     }
     void SetCursorSize(int size) { m_cursorSize = size; }
     int GrabCount() const { return m_grabs; }
+    // What Begin does, as a desktop that is asked to share the screen (none: it agrees).
+    std::function<bool(QString* reason)> onBegin;
+    int begins = 0;
+    bool Begin(bool, QString* reason) override {
+        ++begins;
+        return onBegin ? onBegin(reason) : true;
+    }
     QRect LastRect() const {
         std::lock_guard lock(m_mutex);
         return m_lastRect;

@@ -74,8 +74,14 @@ CX11DisplayServer::CX11DisplayServer() {
 
 CX11DisplayServer::~CX11DisplayServer() {
     delete m_notifier;
-    if (m_shapeScratch && m_qtConnection && !xcb_connection_has_error(m_qtConnection))
-        xcb_destroy_window(m_qtConnection, m_shapeScratch);
+    if (m_qtConnection && !xcb_connection_has_error(m_qtConnection)) {
+        if (m_shapeScratch)
+            xcb_destroy_window(m_qtConnection, m_shapeScratch);
+        if (m_repickPixel)
+            xcb_destroy_window(m_qtConnection, m_repickPixel);
+        if (m_repickColormap)
+            xcb_free_colormap(m_qtConnection, m_repickColormap);
+    }
     if (m_watch)
         xcb_disconnect(m_watch);
 }
@@ -98,7 +104,14 @@ void CX11DisplayServer::ReadWatchEvents() {
             compositorEvent = true;
         } else if (type == XCB_CONFIGURE_NOTIFY || type == XCB_MAP_NOTIFY ||
                    type == XCB_CIRCULATE_NOTIFY || type == XCB_CREATE_NOTIFY) {
+            // The window field follows the event window in each of these events.
+            const auto* notify = reinterpret_cast<const xcb_map_notify_event_t*>(event.get());
+            if (m_repickPixel && notify->window == m_repickPixel)
+                continue;
             m_stackingPending = true;
+            // A restacked window may make the shell forget an emptied input shape.
+            if (m_passThroughWindow && m_passThroughTimer)
+                RestartPassThrough();
         }
     }
     if (xcb_connection_has_error(m_watch)) {
@@ -162,7 +175,9 @@ std::vector<xcb_window_t> CX11DisplayServer::MappedTopLevels() {
     for (int i = 0; i < count; ++i) {
         XcbReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
             m_qtConnection, cookies[static_cast<size_t>(i)], nullptr));
-        if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE)
+        // The repick pixel is shown only for a moment, and it must not make us restack.
+        if (attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+            children[i] != m_repickPixel)
             mapped.push_back(children[i]);
     }
     return mapped; // bottom to top
@@ -300,4 +315,110 @@ QImage CX11DisplayServer::GrabScreen(const QRect& rect) {
     return screen->grabWindow(0, logical.x(), logical.y(), logical.width(), logical.height())
         .toImage()
         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+void CX11DisplayServer::PointerPassesThrough(WId window, bool passes) {
+    if (!m_reassertPassThrough || !m_qtConnection)
+        return;
+    if (!m_passThroughTimer) {
+        m_passThroughTimer = new QTimer(this);
+        m_passThroughTimer->setSingleShot(true);
+        connect(m_passThroughTimer, &QTimer::timeout, this,
+                &CX11DisplayServer::ReassertPassThroughStep);
+    }
+    // Another window's shape that we left whole in between is emptied at once (for the same
+    // window, Qt has just set the shape it wants).
+    if (m_passThroughWindow && m_passThroughWindow != static_cast<xcb_window_t>(window) &&
+        m_passThroughStep == 1 && m_passThroughPasses)
+        SetInputShapeEmpty(m_passThroughWindow);
+    m_passThroughWindow = static_cast<xcb_window_t>(window);
+    m_passThroughPasses = passes;
+    RestartPassThrough();
+}
+
+void CX11DisplayServer::SetInputShapeEmpty(xcb_window_t window) {
+    xcb_shape_rectangles(m_qtConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT,
+                         XCB_CLIP_ORDERING_UNSORTED, window, 0, 0, 0, nullptr);
+}
+
+void CX11DisplayServer::RestartPassThrough() {
+    if (m_passThroughStep == 1 && m_passThroughPasses)
+        SetInputShapeEmpty(m_passThroughWindow);
+    if (m_passThroughStep == 3)
+        ShowRepickPixel(m_passThroughWindow, false);
+    xcb_flush(m_qtConnection);
+    // Once the restacking or repainting that came with the change has settled; a window that
+    // takes the pointer needs only the shell's new look, at once.
+    m_passThroughStep = m_passThroughPasses ? 0 : 2;
+    m_passThroughRound = 0;
+    m_passThroughTimer->start(m_passThroughPasses ? kPassThroughSettleMs : 0);
+}
+
+void CX11DisplayServer::ReassertPassThroughStep() {
+    if (!m_passThroughWindow || m_passThroughStep > 3)
+        return;
+    const xcb_window_t window = m_passThroughWindow;
+    switch (m_passThroughStep++) {
+    case 0:
+        // Whole for a moment (the default shape), so that the empty one below is a change.
+        xcb_shape_mask(m_qtConnection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, window, 0, 0,
+                       XCB_PIXMAP_NONE);
+        break;
+    case 1:
+        SetInputShapeEmpty(window);
+        break;
+    case 2:
+        // A new window, even a transparent pixel, has the shell paint and look again.
+        ShowRepickPixel(window, true);
+        break;
+    default:
+        ShowRepickPixel(window, false);
+        xcb_flush(m_qtConnection);
+        // Once more a little later, for what settled only meanwhile.
+        if (m_passThroughRound++ == 0) {
+            m_passThroughStep = m_passThroughPasses ? 0 : 2;
+            m_passThroughTimer->start(kPassThroughAgainMs);
+        }
+        return;
+    }
+    xcb_flush(m_qtConnection);
+    m_passThroughTimer->start(kPassThroughStepMs);
+}
+
+void CX11DisplayServer::ShowRepickPixel(xcb_window_t below, bool show) {
+    if (!show) {
+        if (m_repickPixel)
+            xcb_unmap_window(m_qtConnection, m_repickPixel);
+        return;
+    }
+    if (!m_repickPixel) {
+        // A 32-bit visual with a transparent background: nothing shows, even for a moment.
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_qtConnection)).data;
+        xcb_visualid_t visual = 0;
+        for (auto depth = xcb_screen_allowed_depths_iterator(screen); depth.rem && !visual;
+             xcb_depth_next(&depth)) {
+            if (depth.data->depth != 32)
+                continue;
+            auto visuals = xcb_depth_visuals_iterator(depth.data);
+            if (visuals.rem)
+                visual = visuals.data->visual_id;
+        }
+        if (!visual)
+            return;
+        m_repickColormap = xcb_generate_id(m_qtConnection);
+        xcb_create_colormap(m_qtConnection, XCB_COLORMAP_ALLOC_NONE, m_repickColormap, m_root,
+                            visual);
+        m_repickPixel = xcb_generate_id(m_qtConnection);
+        const uint32_t values[] = {0, 0, 1, m_repickColormap};
+        xcb_create_window(m_qtConnection, 32, m_repickPixel, m_root, 0, 0, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+                          XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_OVERRIDE_REDIRECT |
+                              XCB_CW_COLORMAP,
+                          values);
+    }
+    // Under the window, so that our own stacking stays as it is.
+    const uint32_t stacking[] = {TopLevelOf(below), XCB_STACK_MODE_BELOW};
+    xcb_configure_window(m_qtConnection, m_repickPixel,
+                         XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, stacking);
+    xcb_map_window(m_qtConnection, m_repickPixel);
 }

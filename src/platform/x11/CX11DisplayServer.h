@@ -27,6 +27,20 @@ public:
     void Flush() override;
     void GiveKeyboardFocus(WId window) override;
     QImage GrabScreen(const QRect& rect) override;
+    // Off by default: on a plain X server an input shape counts at once.
+    void PointerPassesThrough(WId window, bool passes) override;
+    // Under XWayland, GNOME Shell 43 may go on sending the pointer where it went before a
+    // window's input shape changed: it forgets an emptied input shape when the window is
+    // restacked or repainted after it, and it does not look again at what is under a pointer
+    // that stays where it was. On, after each change, restack or repaint, an emptied shape is
+    // set again (whole, then empty: the shell reads only a change) and a transparent pixel is
+    // shown for a moment, which has the shell paint and look again; all of it once more half
+    // a second later. A window that takes the pointer again gets the pixel at once.
+    void SetReassertPassThrough(bool on) { m_reassertPassThrough = on; }
+    // The steps of that, in milliseconds.
+    static constexpr int kPassThroughSettleMs = 100;
+    static constexpr int kPassThroughStepMs = 80;
+    static constexpr int kPassThroughAgainMs = 500;
     // One round trip on Qt's connection: everything sent before has been handled by the server.
     void RoundTrip();
     // The most bytes one request may take: the server's limit, or a lower one (tests, so that
@@ -41,6 +55,11 @@ private:
     std::vector<xcb_window_t> MappedTopLevels();
     // An unmapped window of ours covering `extent`, where a shape sent in parts is put together.
     xcb_window_t ShapeScratch(const QRect& extent);
+    void ReassertPassThroughStep();
+    void RestartPassThrough();
+    void SetInputShapeEmpty(xcb_window_t window);
+    // A 1x1 fully transparent window of ours, mapped for a moment under `below`.
+    void ShowRepickPixel(xcb_window_t below, bool show);
 
     xcb_connection_t* m_qtConnection = nullptr;
     xcb_window_t m_root = 0;
@@ -54,6 +73,14 @@ private:
     QSocketNotifier* m_notifier = nullptr;
     xcb_window_t m_shapeScratch = 0;
     size_t m_mostRequestBytes = 0;
+    bool m_reassertPassThrough = false;
+    xcb_window_t m_passThroughWindow = 0; // the window whose input shape changed last
+    bool m_passThroughPasses = false;     // whether it passes the pointer through
+    int m_passThroughStep = 0;
+    int m_passThroughRound = 0;
+    QTimer* m_passThroughTimer = nullptr;
+    xcb_window_t m_repickPixel = 0;
+    xcb_colormap_t m_repickColormap = 0;
     std::function<void(bool)> m_onCompositing;
     std::function<void()> m_onStacking;
 };

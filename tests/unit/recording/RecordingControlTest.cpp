@@ -240,6 +240,34 @@ TEST_F(RecordingControlTest, WhileTheDialogIsOpenTheCommandsDoNothing) {
     EXPECT_EQ(recording, 0);
 }
 
+// A Wayland desktop asked to share the screen answers in its own time: meanwhile the toolbar and
+// the tray say that the program waits, and the recording commands start nothing more.
+TEST_F(RecordingControlTest, WhileTheDesktopIsAskedTheCommandsWaitAndItsNoIsTold) {
+    dialogs.saveAnswer = dir.filePath("asked.webm");
+    grabber.onBegin = [this](QString* reason) {
+        EXPECT_TRUE(control->IsAskingDesktop());
+        Run(400); // the desktop shows its question; the program handles events meanwhile
+        control->OnCmdRecord();
+        EXPECT_TRUE(control->OnCmdPauseWhileRecording());
+        control->OnCmdRecordMouse();
+        *reason = "The desktop did not let Ravlin record the screen.";
+        return false;
+    };
+    control->OnCmdRecord();
+    EXPECT_EQ(grabber.begins, 1);
+    EXPECT_EQ(dialogs.saveDialogs.size(), 1);
+    EXPECT_TRUE(timeShown.contains(QString::fromUtf8("Starting\u2026 0 1"))) << timeShown.join(", ").toStdString();
+    EXPECT_TRUE(tips.contains("Ravlin - waiting for the desktop to share the screen"));
+    EXPECT_EQ(timeShown.last(), "00:00:00 0 0");
+    EXPECT_EQ(dialogs.warnings,
+              QStringList{"Warning: The desktop did not let Ravlin record the screen."});
+    EXPECT_EQ(recordPointer, 1);
+    EXPECT_EQ(paused, 0);
+    EXPECT_EQ(recording, 0);
+    EXPECT_FALSE(control->IsAskingDesktop());
+    EXPECT_FALSE(QFile::exists(dir.filePath("asked.webm")));
+}
+
 TEST_F(RecordingControlTest, UnwritableFileWarnsAndASecondNameRecords) {
     QFile plain(dir.path() + "/plain");
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
