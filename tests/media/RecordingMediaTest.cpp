@@ -1,6 +1,7 @@
 // Recordings through the real pipeline: our screen source over a scripted screen, a test tone
 // as the microphone, the real encoders and writer; the files are read back with ffprobe.
 #include "../unit/recording/CSmallDisk.h"
+#include "../unit/recording/StreamEnd.h"
 #include "CRecordingEncoders.h"
 #include "CRecordingPipeline.h"
 #include "CRecordingProfiles.h"
@@ -106,22 +107,6 @@ Probe ProbeFile(const QString& path) {
 
 double Seconds(const QJsonObject& o, const char* key) {
     return o[key].toString().toDouble();
-}
-
-// The end of the last packet of a stream ("v" or "a"): ASF states one duration for the whole
-// file, so a stream's own length shows only in its packets.
-double StreamEndSeconds(const QString& path, const char* stream) {
-    QProcess ffprobe;
-    ffprobe.start("ffprobe", {"-v", "error", "-select_streams", stream, "-show_entries",
-                              "packet=pts_time,duration_time", "-of", "csv=p=0", path});
-    ffprobe.waitForFinished(60000);
-    double end = 0;
-    for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> fields = line.split(',');
-        if (fields.size() >= 2)
-            end = std::max(end, fields[0].toDouble() + fields[1].toDouble());
-    }
-    return end;
 }
 
 // The start times of a stream's packets ("v" or "a"), in order.

@@ -5,6 +5,7 @@
 #include "CSmallDisk.h"
 #include "CSoundDevices.h"
 #include "GstHandles.h"
+#include "StreamEnd.h"
 #include "fake/CFakeDialogs.h"
 #include "fake/CFakeScreenGrabber.h"
 
@@ -150,20 +151,6 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         return condition();
     }
-    // The end of the last packet of a stream ("v" or "a").
-    static double StreamEnd(const QString& path, const char* stream) {
-        QProcess ffprobe;
-        ffprobe.start("ffprobe", {"-v", "error", "-select_streams", stream, "-show_entries",
-                                  "packet=pts_time,duration_time", "-of", "csv=p=0", path});
-        ffprobe.waitForFinished(60000);
-        double end = 0;
-        for (const QByteArray& line : ffprobe.readAllStandardOutput().split('\n')) {
-            const QList<QByteArray> fields = line.split(',');
-            if (fields.size() >= 2)
-                end = std::max(end, fields[0].toDouble() + fields[1].toDouble());
-        }
-        return end;
-    }
     static QString Probe(const QString& path, const char* entries) {
         QProcess ffprobe;
         ffprobe.start("ffprobe",
@@ -211,8 +198,8 @@ TEST_F(RecordingControlTest, TheFirstRecordingLooksForTheMicrophoneItself) {
     Run(1500);
     control->OnCmdRecord();
     ASSERT_TRUE(control->WaitForFinish(30s));
-    EXPECT_GT(StreamEnd(dir.path() + "/first.wmv", "v"), 0.5);
-    EXPECT_GT(StreamEnd(dir.path() + "/first.wmv", "a"), 0.5);
+    EXPECT_GT(StreamEndSeconds(dir.path() + "/first.wmv", "v"), 0.5);
+    EXPECT_GT(StreamEndSeconds(dir.path() + "/first.wmv", "a"), 0.5);
 }
 
 TEST_F(RecordingControlTest, CancelledDialogLeavesIdle) {
@@ -256,7 +243,8 @@ TEST_F(RecordingControlTest, WhileTheDesktopIsAskedTheCommandsWaitAndItsNoIsTold
     control->OnCmdRecord();
     EXPECT_EQ(grabber.begins, 1);
     EXPECT_EQ(dialogs.saveDialogs.size(), 1);
-    EXPECT_TRUE(timeShown.contains(QString::fromUtf8("Starting\u2026 0 1"))) << timeShown.join(", ").toStdString();
+    EXPECT_TRUE(timeShown.contains(QString::fromUtf8("Starting\u2026 0 1")))
+        << timeShown.join(", ").toStdString();
     EXPECT_TRUE(tips.contains("Ravlin - waiting for the desktop to share the screen"));
     EXPECT_EQ(timeShown.last(), "00:00:00 0 0");
     EXPECT_EQ(dialogs.warnings,
@@ -597,7 +585,7 @@ TEST_F(RecordingControlTest, AScreenThatCannotBeReadStopsTheRecordingAfterASecon
     // The sound went on while the picture could not be read.
     const double recorded = Probe(movie, "format=duration").toDouble();
     EXPECT_NEAR(recorded, 2.2, 0.7);
-    EXPECT_NEAR(StreamEnd(movie, "a"), StreamEnd(movie, "v"), 0.3);
+    EXPECT_NEAR(StreamEndSeconds(movie, "a"), StreamEndSeconds(movie, "v"), 0.3);
 }
 
 TEST_F(RecordingControlTest, ADiskThatIsAllButFullIsNotStartedOn) {
@@ -633,7 +621,7 @@ TEST_F(RecordingControlTest, AFullDiskStopsTheRecordingAndTheProgramRecordsElsew
     EXPECT_TRUE(dialogs.warnings[0].startsWith("Warning: The recording stopped: the disk is full"))
         << dialogs.warnings[0].toStdString();
     EXPECT_TRUE(dialogs.warnings[0].contains(movie)) << dialogs.warnings[0].toStdString();
-    EXPECT_GT(StreamEnd(movie, "v"), 0.3) << "what was written before plays";
+    EXPECT_GT(StreamEndSeconds(movie, "v"), 0.3) << "what was written before plays";
 
     // Nothing is stuck: the next recording goes elsewhere.
     dialogs.saveAnswer = dir.path() + "/next.webm";
@@ -675,7 +663,7 @@ TEST_F(RecordingControlTest, ARecordingThatFillsItsDiskStopsWhileItsFileCanBeFin
     std::printf("filled its disk: stopped after %.1f s with %lld KB free; %.2f s in the file, "
                 "%.2f s of picture decode\n",
                 recordedMs / 1000.0, static_cast<long long>(disk.FreeBytes() / 1024), duration,
-                StreamEnd(movie, "v"));
+                StreamEndSeconds(movie, "v"));
     EXPECT_NEAR(duration, recordedMs / 1000.0, 1.0);
-    EXPECT_NEAR(StreamEnd(movie, "v"), duration, 0.3);
+    EXPECT_NEAR(StreamEndSeconds(movie, "v"), duration, 0.3);
 }
