@@ -15,7 +15,9 @@ protected:
 
 TEST_F(DrawingE2e, PenMarkerEraserAndBackToPointerMode) {
     QRgb seen = 0;
-    Key("alt+shift+p");
+    // The drag waits until the program has taken the pen: sent at once, it would reach whatever
+    // lies under the overlay while the program is still finishing its start.
+    ASSERT_TRUE(ChangesPointerShape({500, 300}, [this] { Key("alt+shift+p"); }));
     Drag({200, 300}, {800, 300});
     // A visible line of the pen colour along the drag, its end included.
     for (int x : {210, 500, 790})

@@ -90,7 +90,7 @@ TEST_F(DocumentE2e, TypedTextIsCommittedWithReturnAndThrownAwayWithEscape) {
 }
 
 TEST_F(DocumentE2e, EachPageKeepsItsOwnInk) {
-    Xdotool({"key", "alt+shift+p"});
+    ASSERT_TRUE(ChangesPointerShape({450, 200}, [] { Xdotool({"key", "alt+shift+p"}); }));
     Drag({200, 200}, {700, 200}, 9);
     ASSERT_TRUE(ScreenShows({450, 200}, IsRed));
     Xdotool({"key", "n"});
@@ -113,7 +113,7 @@ TEST_F(DocumentE2e, CtrlZTakesTheLastStrokeAwayOnItsOwnPageAndCtrlYBringsItBack)
     // Pixels only: the window manager and the scale add nothing here, so it runs once.
     if (g_session->Mode() != CVirtualSession::EMode::Compositor || ProgramScale() != 1)
         GTEST_SKIP() << "runs in the compositor session at scale 1";
-    Xdotool({"key", "alt+shift+p"});
+    ASSERT_TRUE(ChangesPointerShape({450, 200}, [] { Xdotool({"key", "alt+shift+p"}); }));
     Drag({200, 200}, {700, 200}, 9);
     Drag({200, 300}, {700, 300}, 9);
     ASSERT_TRUE(ScreenShows({450, 300}, IsRed));
