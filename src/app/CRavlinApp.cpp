@@ -4,6 +4,7 @@
 #include "CHotKeySettings.h"
 #include "CMainWindow.h"
 #include "CNamedCommand.h"
+#include "CPortalScreenGrabber.h"
 #include "CQtDialogs.h"
 #include "CRecordingControl.h"
 #include "CSettingsSaveFailure.h"
@@ -11,14 +12,13 @@
 #include "CSingleInstance.h"
 #include "CTrayIcon.h"
 #include "CommandTable.h"
-#include "x11/CX11DisplayServer.h"
-#include "x11/CX11GlobalKeys.h"
-#include "x11/CX11ScreenGrabber.h"
-#include "CPortalScreenGrabber.h"
 #include "portal/CPortalDisplayServer.h"
 #include "portal/CPortalGlobalKeys.h"
 #include "portal/CPortalRequest.h"
 #include "portal/CSessionType.h"
+#include "x11/CX11DisplayServer.h"
+#include "x11/CX11GlobalKeys.h"
+#include "x11/CX11ScreenGrabber.h"
 
 #include <QGuiApplication>
 #include <QSettings>
@@ -96,8 +96,8 @@ bool CRavlinApp::InitInstance() {
         });
         auto x11 = std::make_unique<CX11DisplayServer>();
         x11->SetReassertPassThrough(true);
-        m_displayServer = std::make_unique<CPortalDisplayServer>(
-            std::move(x11), [this]() -> unsigned long {
+        m_displayServer =
+            std::make_unique<CPortalDisplayServer>(std::move(x11), [this]() -> unsigned long {
                 const QWidget* owner = m_mainWindow ? m_mainWindow->ToolbarWindow() : nullptr;
                 return owner ? static_cast<unsigned long>(owner->winId()) : 0;
             });
@@ -163,6 +163,19 @@ bool CRavlinApp::InitInstance() {
     // The overlay goes to the screen now; the rest follows once it is shown.
     m_displayServer->Flush();
     m_startClock.start();
+    if (!m_startCommand.isEmpty()) {
+        // `ravlin --command NAME` with no copy running: the command is what the user asked
+        // for, so it runs at the event loop's first turn, with the start finished first, as a
+        // command from a second start does; it does not wait for the overlay's first picture.
+        QMetaObject::invokeMethod(
+            this,
+            [this, name = m_startCommand] {
+                FinishStart();
+                CNamedCommand::Run(*m_mainWindow, name);
+            },
+            Qt::QueuedConnection);
+        return true;
+    }
     QTimer::singleShot(0, this, [this] { FinishStartOnceShown(); });
     return true;
 }
@@ -199,12 +212,6 @@ void CRavlinApp::FinishStart() {
         QMetaObject::invokeMethod(
             this,
             [this, text = *failure] { m_dialogs->ShowWarning(m_mainWindow.get(), text, "Ravlin"); },
-            Qt::QueuedConnection);
-    // `ravlin --command NAME` with no copy running: this one starts, then runs the command from
-    // its event loop, once the windows are up.
-    if (!m_startCommand.isEmpty())
-        QMetaObject::invokeMethod(
-            this, [this, name = m_startCommand] { CNamedCommand::Run(*m_mainWindow, name); },
             Qt::QueuedConnection);
 }
 
